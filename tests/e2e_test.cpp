@@ -1,0 +1,123 @@
+// The real program in a real X server, driven with real input and checked
+// by the pixels on the screen.
+#include <gtest/gtest.h>  // before Xlib, whose macros clash with its names
+
+#include "x_session.h"
+
+#include <X11/Xutil.h>
+#include <sys/wait.h>
+
+namespace {
+
+// Where the window lands without a window manager, and its view within it.
+constexpr int view_left = 30, view_top = 30, view_size = 700;
+constexpr int centre_x = view_left + view_size / 2, centre_y = view_top + view_size / 2;
+constexpr int pixels_per_unit = view_size / 4;  // the view box spans -2 to 2
+
+constexpr std::uint32_t grey = 0x808080, black = 0x000000, white = 0xffffff, red = 0xff0000;
+constexpr std::uint32_t front_at_half_height = 0x604080;  // hue 270, s = v = 0.5
+
+Pixels grab_view(Display* display)
+{
+    return grab(display, view_left, view_top, view_size, view_size);
+}
+
+bool pixel_is(Display* display, int x, int y, std::uint32_t colour, int tolerance = 2)
+{
+    return near_colour(grab(display, x, y, 1, 1).rgb.at(0), colour, tolerance);
+}
+
+// Inside the rim the saturation is a little short of full.
+constexpr int rim_tolerance = 24;
+
+bool exited_with(Process& program, int code)
+{
+    return program.wait_exit(30) && WIFEXITED(program.status) && WEXITSTATUS(program.status) == code;
+}
+
+}  // namespace
+
+TEST(Velmora, WindowPictureDragSliderAndEscape)
+{
+    XServer server;
+    ASSERT_NE(server.display, nullptr) << "Xvfb did not start";
+    Display* display = server.display;
+    Process program(server, VELMORA_PATH);
+
+    Window window = 0;
+    ASSERT_TRUE(wait_until([&] { return (window = find_window(display, "Velmora")) != 0; }));
+    XWindowAttributes attributes;
+    ASSERT_TRUE(XGetWindowAttributes(display, window, &attributes));
+    EXPECT_EQ(attributes.x, 20);
+    EXPECT_EQ(attributes.y, 20);
+    EXPECT_EQ(attributes.width, 720);
+    EXPECT_EQ(attributes.height, 750);
+    XSizeHints hints{};
+    long supplied = 0;
+    ASSERT_TRUE(XGetWMNormalHints(display, window, &hints, &supplied));
+    ASSERT_TRUE((hints.flags & PMinSize) && (hints.flags & PMaxSize));
+    EXPECT_EQ(hints.min_width, 720);
+    EXPECT_EQ(hints.max_width, 720);
+    EXPECT_EQ(hints.min_height, 750);
+    EXPECT_EQ(hints.max_height, 750);
+
+    // The upright cone: grey corners, black apex at the bottom centre, the
+    // front at half height facing the viewer, red right and cyan left.
+    ASSERT_TRUE(wait_until([&] { return pixel_is(display, centre_x, centre_y, front_at_half_height); }))
+        << std::hex << grab(display, centre_x, centre_y, 1, 1).rgb.at(0);
+    const Pixels first_frame = grab_view(display);
+    EXPECT_TRUE(near_colour(first_frame.at(5, 5), grey));
+    EXPECT_TRUE(near_colour(first_frame.at(694, 694), grey));
+    EXPECT_TRUE(near_colour(first_frame.at(350, 350 + pixels_per_unit - 3), black, 8));
+    EXPECT_TRUE(near_colour(first_frame.at(350, 350 + pixels_per_unit + 3), grey));
+    const std::uint32_t right_rim = first_frame.at(350 + pixels_per_unit - 4, 350 - pixels_per_unit + 4);
+    const std::uint32_t left_rim = first_frame.at(350 - pixels_per_unit + 4, 350 - pixels_per_unit + 4);
+    EXPECT_GT(right_rim >> 16, 0xe0u) << std::hex << right_rim;
+    EXPECT_LT(left_rim >> 16, 0x20u) << std::hex << left_rim;
+    EXPECT_GT(left_rim & 0xff, 0xe0u) << std::hex << left_rim;
+
+    // Dragging from the centre to below the window turns the top disk to face
+    // the viewer; coming back before the release restores the first frame.
+    move_pointer(display, centre_x, centre_y);
+    press_button(display, true);
+    move_pointer(display, centre_x, 1000);
+    EXPECT_TRUE(wait_until([&] {
+        return pixel_is(display, centre_x, centre_y, white) &&
+               pixel_is(display, centre_x + pixels_per_unit - 5, centre_y, red, rim_tolerance);
+    }));
+    EXPECT_TRUE(pixel_is(display, centre_x, centre_y - pixels_per_unit + 5, 0x80ff00, rim_tolerance))
+        << "hue 90 should be above the centre";
+    move_pointer(display, centre_x, centre_y);
+    EXPECT_TRUE(wait_until([&] { return grab_view(display).rgb == first_frame.rgb; }));
+    press_button(display, false);
+
+    // The slider's knob sits at its right end; dragged to the far left it
+    // cuts the cone down to nothing while the button is still down. (The
+    // toolkit delivers motion lazily, so a release sent at once would
+    // overtake it.)
+    move_pointer(display, 20 + 10 + 700 - 9, 20 + 730);
+    press_button(display, true);
+    move_pointer(display, 0, 20 + 730);
+    EXPECT_TRUE(wait_until([&] {
+        const Pixels view = grab_view(display);
+        for (std::uint32_t pixel : view.rgb)
+            if (!near_colour(pixel, grey)) return false;
+        return true;
+    }));
+    press_button(display, false);
+
+    // Bare Xvfb has no window manager to give the window the keyboard.
+    XSetInputFocus(display, window, RevertToParent, CurrentTime);
+    press_key(display, "Escape");
+    EXPECT_TRUE(exited_with(program, 0)) << program.stderr_text;
+}
+
+TEST(Velmora, WithoutGlItReportsAndExitsWithOne)
+{
+    XServer server({"-extension", "GLX"});
+    ASSERT_NE(server.display, nullptr) << "Xvfb did not start";
+    Process program(server, VELMORA_PATH);
+    EXPECT_TRUE(exited_with(program, 1));
+    EXPECT_NE(program.stderr_text.find("Insufficient GL support"), std::string::npos)
+        << program.stderr_text;
+}

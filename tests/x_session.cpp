@@ -1,0 +1,202 @@
+#include "x_session.h"
+
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+
+namespace {
+
+[[noreturn]] void exec_or_die(const std::vector<std::string>& argv)
+{
+    std::vector<char*> args;
+    for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    execvp(args[0], args.data());
+    std::perror(args[0]);
+    _exit(127);
+}
+
+void pause_briefly() { usleep(10000); }
+
+}  // namespace
+
+double seconds_now()
+{
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
+}
+
+bool wait_until(const std::function<bool()>& ready, double seconds)
+{
+    const double deadline = seconds_now() + seconds;
+    while (!ready()) {
+        if (seconds_now() > deadline) return ready();
+        pause_briefly();
+    }
+    return true;
+}
+
+XServer::XServer(const std::vector<std::string>& extra_args)
+{
+    int fds[2];
+    if (pipe(fds) != 0) return;
+    pid = fork();
+    if (pid == 0) {
+        close(fds[0]);
+        const int devnull = open("/dev/null", O_WRONLY);
+        dup2(devnull, STDERR_FILENO);  // Xvfb chatters about fonts and keymaps
+        std::vector<std::string> argv = {"Xvfb", "-displayfd", std::to_string(fds[1]),
+                                         "-screen", "0", "1024x1024x24", "-nolisten", "tcp"};
+        argv.insert(argv.end(), extra_args.begin(), extra_args.end());
+        exec_or_die(argv);
+    }
+    close(fds[1]);
+    char number[32] = {};
+    size_t length = 0;
+    while (length + 1 < sizeof number && read(fds[0], number + length, 1) == 1 &&
+           number[length] != '\n')
+        ++length;
+    close(fds[0]);
+    number[length] = '\0';
+    if (length == 0) return;
+    name = std::string(":") + number;
+    display = XOpenDisplay(name.c_str());
+}
+
+XServer::~XServer()
+{
+    if (display) XCloseDisplay(display);
+    if (pid > 0) {
+        kill(pid, SIGTERM);
+        waitpid(pid, nullptr, 0);
+    }
+}
+
+Process::Process(const XServer& server, const std::string& path)
+{
+    int fds[2];
+    if (pipe(fds) != 0) return;
+    pid = fork();
+    if (pid == 0) {
+        close(fds[0]);
+        dup2(fds[1], STDERR_FILENO);
+        setenv("DISPLAY", server.name.c_str(), 1);
+        exec_or_die({path});
+    }
+    close(fds[1]);
+    stderr_fd = fds[0];
+}
+
+Process::~Process()
+{
+    if (pid > 0 && !wait_exit(0)) {
+        kill(pid, SIGKILL);
+        wait_exit(5);
+    }
+    if (stderr_fd >= 0) close(stderr_fd);
+}
+
+bool Process::wait_exit(double seconds)
+{
+    if (pid <= 0) return true;
+    rusage usage{};
+    const bool exited = wait_until([&] { return wait4(pid, &status, WNOHANG, &usage) == pid; },
+                                   seconds);
+    if (!exited) return false;
+    pid = -1;
+    max_rss_kib = usage.ru_maxrss;
+    char buffer[4096];
+    ssize_t n;
+    while ((n = read(stderr_fd, buffer, sizeof buffer)) > 0)
+        stderr_text.append(buffer, static_cast<size_t>(n));
+    return true;
+}
+
+long Process::cpu_ticks() const
+{
+    const std::string path = "/proc/" + std::to_string(pid) + "/stat";
+    std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "r"), std::fclose);
+    if (!file) return -1;
+    long user = 0, system = 0;
+    // Fields 14 and 15, after the parenthesised command name.
+    if (std::fscanf(file.get(), "%*d (%*[^)]) %*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %ld %ld",
+                    &user, &system) != 2)
+        return -1;
+    return user + system;
+}
+
+Window find_window(Display* display, const char* name)
+{
+    Window root_return, parent, *children = nullptr;
+    unsigned count = 0;
+    Window found = 0;
+    if (!XQueryTree(display, DefaultRootWindow(display), &root_return, &parent, &children, &count))
+        return 0;
+    for (unsigned i = 0; i < count && !found; ++i) {
+        char* window_name = nullptr;
+        XWindowAttributes attributes;
+        if (XFetchName(display, children[i], &window_name) && window_name &&
+            std::string(window_name) == name &&
+            XGetWindowAttributes(display, children[i], &attributes) &&
+            attributes.map_state == IsViewable)
+            found = children[i];
+        if (window_name) XFree(window_name);
+    }
+    if (children) XFree(children);
+    return found;
+}
+
+Pixels grab(Display* display, int x, int y, int width, int height)
+{
+    Pixels pixels;
+    XImage* image = XGetImage(display, DefaultRootWindow(display), x, y,
+                              static_cast<unsigned>(width), static_cast<unsigned>(height),
+                              AllPlanes, ZPixmap);
+    if (!image) return pixels;
+    pixels.width = width;
+    pixels.rgb.reserve(static_cast<size_t>(width) * height);
+    for (int row = 0; row < height; ++row)
+        for (int column = 0; column < width; ++column)
+            pixels.rgb.push_back(static_cast<std::uint32_t>(XGetPixel(image, column, row)) & 0xffffff);
+    XDestroyImage(image);
+    return pixels;
+}
+
+bool near_colour(std::uint32_t a, std::uint32_t b, int tolerance)
+{
+    for (int shift = 0; shift < 24; shift += 8) {
+        const int difference = static_cast<int>((a >> shift) & 0xff) - static_cast<int>((b >> shift) & 0xff);
+        if (std::abs(difference) > tolerance) return false;
+    }
+    return true;
+}
+
+void move_pointer(Display* display, int x, int y)
+{
+    XTestFakeMotionEvent(display, -1, x, y, CurrentTime);
+    XSync(display, False);
+}
+
+void press_button(Display* display, bool down)
+{
+    XTestFakeButtonEvent(display, 1, down ? True : False, CurrentTime);
+    XSync(display, False);
+}
+
+void press_key(Display* display, const char* keysym_name)
+{
+    const KeyCode code = XKeysymToKeycode(display, XStringToKeysym(keysym_name));
+    XTestFakeKeyEvent(display, code, True, CurrentTime);
+    XTestFakeKeyEvent(display, code, False, CurrentTime);
+    XSync(display, False);
+}

@@ -1,0 +1,66 @@
+// A private X server with software GL, the program under it, and real input:
+// what the end-to-end test and the benchmark drive the viewer with.
+#pragma once
+
+#include <X11/Xlib.h>
+#include <sys/types.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+// Xvfb on a free display, killed when this goes out of scope.
+struct XServer {
+    explicit XServer(const std::vector<std::string>& extra_args = {});
+    ~XServer();
+    XServer(const XServer&) = delete;
+    XServer& operator=(const XServer&) = delete;
+
+    std::string name;  // ":N"
+    Display* display = nullptr;
+    pid_t pid = -1;
+};
+
+// A program started on a server, its stderr kept, killed if still running.
+struct Process {
+    Process(const XServer& server, const std::string& path);
+    ~Process();
+    Process(const Process&) = delete;
+    Process& operator=(const Process&) = delete;
+
+    bool wait_exit(double seconds);  // true once it has exited
+    long cpu_ticks() const;          // user + system, in clock ticks
+
+    pid_t pid = -1;
+    int status = 0;                  // wait status, once exited
+    long max_rss_kib = 0;            // peak resident memory, once exited
+    std::string stderr_text;         // collected when it exits
+
+private:
+    int stderr_fd = -1;
+};
+
+double seconds_now();
+
+// Polls until ready() holds or the time runs out; returns ready()'s last answer.
+bool wait_until(const std::function<bool()>& ready, double seconds = 30.0);
+
+// A mapped top-level window with this name, or 0.
+Window find_window(Display* display, const char* name);
+
+// 0xRRGGBB pixels of a screen rectangle, row by row.
+struct Pixels {
+    int width = 0;
+    std::vector<std::uint32_t> rgb;
+    std::uint32_t at(int x, int y) const { return rgb[static_cast<size_t>(y) * width + x]; }
+};
+Pixels grab(Display* display, int x, int y, int width, int height);
+
+// True when every channel of a and b differs by at most tolerance.
+bool near_colour(std::uint32_t a, std::uint32_t b, int tolerance = 2);
+
+// Real input through XTest.
+void move_pointer(Display* display, int x, int y);
+void press_button(Display* display, bool down);
+void press_key(Display* display, const char* keysym_name);
