@@ -83,7 +83,8 @@ TEST(Tessellation, ColoursFollowPosition)
     expect_colour(top.strips[3][1], 0.5f, 0.25f, 0.25f);
     expect_colour(side.strips[3][1], 0.5f, 0.25f, 0.25f);
     // Column 8 is a quarter turn round: hue 90 on the full cone's rim.
-    const Vertex& quarter = record(ConeView::Surface::side, 1.0f).strips[3][17];
+    const Recorder full = record(ConeView::Surface::side, 1.0f);
+    const Vertex& quarter = full.strips[3][17];
     EXPECT_NEAR(quarter.x, 0.0f, 1e-3f);
     EXPECT_NEAR(quarter.y, 1.0f, 1e-6f);
     EXPECT_NEAR(quarter.r, 0.5f, 1e-4f);
