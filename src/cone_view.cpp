@@ -48,7 +48,7 @@ void ConeView::hsv_to_rgb(float h, float s, float v, float& r, float& g, float& 
 
     const float h6 = h / 60.0f;
     const int i = static_cast<int>(std::floor(h6));
-    const float f = h6 - i;
+    const float f = h6 - static_cast<float>(i);
     const float p = (1.0f - s) * v;
     const float q = (1.0f - s * f) * v;
     const float t = (1.0f - (1.0f - f) * s) * v;
@@ -78,13 +78,13 @@ struct GlSink {
 
 }  // namespace
 
-void ConeView::draw_top()
+void ConeView::draw_top() const
 {
     GlSink sink;
     tessellate(Surface::top, value, sink);
 }
 
-void ConeView::draw_side()
+void ConeView::draw_side() const
 {
     GlSink sink;
     tessellate(Surface::side, value, sink);

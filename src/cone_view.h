@@ -47,8 +47,8 @@ public:
     static void tessellate(Surface surface, float value, Sink& sink);
 
 private:
-    void draw_top();
-    void draw_side();
+    void draw_top() const;
+    void draw_side() const;
     void on_push();
     void on_drag();
 };
