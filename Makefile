@@ -4,7 +4,7 @@ SANITIZE := build-sanitize
 JOBS     := $(shell nproc 2>/dev/null || echo 2)
 SANITIZE_FLAGS := -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer
 
-.PHONY: build run test package sanitize lint clean
+.PHONY: build run test package sanitize lint bench clean
 
 build:
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_EXPORT_COMPILE_COMMANDS=ON
@@ -41,6 +41,11 @@ lint: build
 	for file in src/*.cpp; do clang-tidy -p $(BUILD) --quiet $$file || exit 1; done
 	cppcheck --enable=warning,performance,portability --error-exitcode=1 \
 	  --inline-suppr --quiet --std=c++17 --language=c++ src/
+
+# Figures, not a test: Velmora beside the same window whose view only clears.
+bench: build
+	cmake --build $(BUILD) -j $(JOBS) --target bench
+	./$(BUILD)/bench/bench
 
 clean:
 	rm -rf $(BUILD) $(SANITIZE)

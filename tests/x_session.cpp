@@ -2,6 +2,7 @@
 
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
+#include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -122,17 +123,23 @@ bool Process::wait_exit(double seconds)
     return true;
 }
 
-long Process::cpu_ticks() const
+double Process::cpu_seconds() const
 {
-    const std::string path = "/proc/" + std::to_string(pid) + "/stat";
-    std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "r"), std::fclose);
-    if (!file) return -1;
-    long user = 0, system = 0;
-    // Fields 14 and 15, after the parenthesised command name.
-    if (std::fscanf(file.get(), "%*d (%*[^)]) %*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %ld %ld",
-                    &user, &system) != 2)
-        return -1;
-    return user + system;
+    // Summed over the threads, for Mesa draws on worker threads of its own;
+    // schedstat counts nanoseconds where stat counts 10 ms ticks.
+    double total = 0;
+    const std::string tasks = "/proc/" + std::to_string(pid) + "/task";
+    std::unique_ptr<DIR, int (*)(DIR*)> directory(opendir(tasks.c_str()), closedir);
+    if (!directory) return -1;
+    while (const dirent* entry = readdir(directory.get())) {
+        if (entry->d_name[0] == '.') continue;
+        const std::string path = tasks + "/" + entry->d_name + "/schedstat";
+        std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "r"), std::fclose);
+        unsigned long long nanoseconds = 0;
+        if (file && std::fscanf(file.get(), "%llu", &nanoseconds) == 1)
+            total += static_cast<double>(nanoseconds) * 1e-9;
+    }
+    return total;
 }
 
 Window find_window(Display* display, const char* name)

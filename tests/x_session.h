@@ -30,7 +30,7 @@ struct Process {
     Process& operator=(const Process&) = delete;
 
     bool wait_exit(double seconds);  // true once it has exited
-    long cpu_ticks() const;          // user + system, in clock ticks
+    double cpu_seconds() const;      // CPU time of its live threads so far
 
     pid_t pid = -1;
     int status = 0;                  // wait status, once exited
