@@ -19,10 +19,7 @@ constexpr int drag_frames = 120;
 constexpr double frame_period = 1.0 / 60.0;
 constexpr double idle_seconds = 2.0;
 
-// The view's centre row on the screen, where both programs' frames differ.
-constexpr int view_left = 30, view_top = 30, view_size = 700;
-constexpr int centre_x = view_left + view_size / 2, centre_y = view_top + view_size / 2;
-
+// The view's centre row, where both programs' frames differ.
 Pixels centre_row(Display* display) { return grab(display, view_left, centre_y, view_size, 1); }
 
 struct Run {
@@ -36,7 +33,7 @@ struct Run {
 // First whole frame: the view's four corners and centre hold its first picture.
 bool first_frame_shown(Display* display, std::uint32_t centre)
 {
-    const Pixels view = grab(display, view_left, view_top, view_size, view_size);
+    const Pixels view = grab_view(display);
     if (view.rgb.empty()) return false;
     const int last = view_size - 1;
     for (std::uint32_t corner : {view.at(0, 0), view.at(last, 0), view.at(0, last), view.at(last, last)})

@@ -9,18 +9,10 @@
 
 namespace {
 
-// Where the window lands without a window manager, and its view within it.
-constexpr int view_left = 30, view_top = 30, view_size = 700;
-constexpr int centre_x = view_left + view_size / 2, centre_y = view_top + view_size / 2;
 constexpr int pixels_per_unit = view_size / 4;  // the view box spans -2 to 2
 
 constexpr std::uint32_t grey = 0x808080, black = 0x000000, white = 0xffffff, red = 0xff0000;
 constexpr std::uint32_t front_at_half_height = 0x604080;  // hue 270, s = v = 0.5
-
-Pixels grab_view(Display* display)
-{
-    return grab(display, view_left, view_top, view_size, view_size);
-}
 
 bool pixel_is(Display* display, int x, int y, std::uint32_t colour, int tolerance = 2)
 {

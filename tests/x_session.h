@@ -57,6 +57,15 @@ struct Pixels {
 };
 Pixels grab(Display* display, int x, int y, int width, int height);
 
+// Where Velmora's window lands without a window manager, and its view in it.
+constexpr int view_left = 30, view_top = 30, view_size = 700;
+constexpr int centre_x = view_left + view_size / 2, centre_y = view_top + view_size / 2;
+
+inline Pixels grab_view(Display* display)
+{
+    return grab(display, view_left, view_top, view_size, view_size);
+}
+
 // True when every channel of a and b differs by at most tolerance.
 bool near_colour(std::uint32_t a, std::uint32_t b, int tolerance = 2);
 
