@@ -37,7 +37,7 @@ public:
     // Reads no field; static so that it can be used without a view.
     static void hsv_to_rgb(float h, float s, float v, float& r, float& g, float& b);
 
-    enum class Surface { top, side };
+    enum class Surface : unsigned char { top, side };
 
     // Walks the four triangle strips of one surface, calling
     // begin_strip(), vertex(x, y, z, r, g, b) for each of its 66 vertices,

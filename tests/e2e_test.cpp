@@ -4,6 +4,7 @@
 
 #include "x_session.h"
 
+#include <FL/Fl_PNG_Image.H>
 #include <X11/Xutil.h>
 #include <sys/wait.h>
 
@@ -13,6 +14,7 @@ constexpr int pixels_per_unit = view_size / 4;  // the view box spans -2 to 2
 
 constexpr std::uint32_t grey = 0x808080, black = 0x000000, white = 0xffffff, red = 0xff0000;
 constexpr std::uint32_t front_at_half_height = 0x604080;  // hue 270, s = v = 0.5
+constexpr std::uint32_t cyan_at_half_height = 0x408080;    // hue 180, s = v = 0.5
 
 bool pixel_is(Display* display, int x, int y, std::uint32_t colour, int tolerance = 2)
 {
@@ -34,7 +36,8 @@ TEST(Velmora, WindowPictureDragSliderAndEscape)
     XServer server;
     ASSERT_NE(server.display, nullptr) << "Xvfb did not start";
     Display* display = server.display;
-    Process program(server, VELMORA_PATH);
+    // Toolkit options would move the window or print their usage.
+    Process program(server, VELMORA_PATH, {"-geometry", "+300+200", "-bogus"});
 
     Window window = 0;
     ASSERT_TRUE(wait_until([&] { return (window = find_window(display, "Velmora")) != 0; }));
@@ -68,10 +71,42 @@ TEST(Velmora, WindowPictureDragSliderAndEscape)
     EXPECT_LT(left_rim >> 16, 0x20u) << std::hex << left_rim;
     EXPECT_GT(left_rim & 0xff, 0xe0u) << std::hex << left_rim;
 
-    // Dragging from the centre to below the window turns the top disk to face
-    // the viewer; coming back before the release restores the first frame.
+    // The slider at start-up, knob at the right-hand end, looks as in the
+    // README's screenshot: the bottom 40 rows of the window, margins included.
+    Fl_PNG_Image screenshot(SCREENSHOT_PATH);
+    ASSERT_EQ(screenshot.w(), 720);
+    ASSERT_EQ(screenshot.d(), 3);
+    const Pixels strip = grab(display, 20, 20 + 710, 720, 40);
+    const auto* png = reinterpret_cast<const unsigned char*>(screenshot.data()[0]);
+    int differing = 0;
+    for (int y = 0; y < 40; ++y)
+        for (int x = 0; x < 720; ++x) {
+            const unsigned char* p = png + ((710 + y) * 720 + x) * 3;
+            differing += strip.at(x, y) != (std::uint32_t{p[0]} << 16 | p[1] << 8 | p[2]);
+        }
+    EXPECT_EQ(differing, 0);
+
+    // A redraw the program did not ask for, after another window covered the
+    // view, shows the same picture.
+    const Window cover = XCreateSimpleWindow(display, DefaultRootWindow(display), view_left,
+                                             view_top, view_size, view_size, 0, 0, black);
+    XMapWindow(display, cover);
+    XSync(display, False);
+    ASSERT_TRUE(wait_until([&] { return pixel_is(display, centre_x, centre_y, black, 0); }));
+    XDestroyWindow(display, cover);
+    XSync(display, False);
+    EXPECT_TRUE(wait_until([&] { return grab_view(display).rgb == first_frame.rgb; }));
+
+    // A quarter view width to the right spins the cone about its own axis: the
+    // front shows hue 180 and the apex stays at the bottom centre. Then on to
+    // below the window, which turns the top disk to face the viewer; coming
+    // back before the release restores the first frame.
     move_pointer(display, centre_x, centre_y);
     press_button(display, true);
+    move_pointer(display, centre_x + view_size / 4, centre_y);
+    EXPECT_TRUE(wait_until([&] { return pixel_is(display, centre_x, centre_y, cyan_at_half_height); }))
+        << std::hex << grab(display, centre_x, centre_y, 1, 1).rgb.at(0);
+    EXPECT_TRUE(pixel_is(display, centre_x, centre_y + pixels_per_unit - 3, black, 8));
     move_pointer(display, centre_x, 1000);
     EXPECT_TRUE(wait_until([&] {
         return pixel_is(display, centre_x, centre_y, white) &&
@@ -101,7 +136,8 @@ TEST(Velmora, WindowPictureDragSliderAndEscape)
     // Bare Xvfb has no window manager to give the window the keyboard.
     XSetInputFocus(display, window, RevertToParent, CurrentTime);
     press_key(display, "Escape");
-    EXPECT_TRUE(exited_with(program, 0)) << program.stderr_text;
+    EXPECT_TRUE(exited_with(program, 0));
+    EXPECT_EQ(program.stderr_text, "");
 }
 
 TEST(Velmora, WithoutGlItReportsAndExitsWithOne)

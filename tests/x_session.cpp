@@ -83,7 +83,8 @@ XServer::~XServer()
     }
 }
 
-Process::Process(const XServer& server, const std::string& path)
+Process::Process(const XServer& server, const std::string& path,
+                 const std::vector<std::string>& args, const std::vector<std::string>& environment)
 {
     int fds[2];
     if (pipe(fds) != 0) return;
@@ -92,7 +93,10 @@ Process::Process(const XServer& server, const std::string& path)
         close(fds[0]);
         dup2(fds[1], STDERR_FILENO);
         setenv("DISPLAY", server.name.c_str(), 1);
-        exec_or_die({path});
+        for (const std::string& setting : environment) putenv(const_cast<char*>(setting.c_str()));
+        std::vector<std::string> argv = {path};
+        argv.insert(argv.end(), args.begin(), args.end());
+        exec_or_die(argv);
     }
     close(fds[1]);
     stderr_fd = fds[0];
