@@ -28,14 +28,15 @@ package: build
 	cd $(BUILD) && cpack
 	lintian --fail-on error $(BUILD)/velmora_*.deb
 
-# Leaks that the toolkit's libraries keep until exit are listed in lsan.supp.
+# What the toolkit's and Mesa's libraries do wrong or keep until exit is
+# listed in asan.supp and lsan.supp.
 sanitize:
 	cmake -S . -B $(SANITIZE) -DCMAKE_BUILD_TYPE=Debug \
 	  -DCMAKE_CXX_FLAGS="$(SANITIZE_FLAGS)" \
 	  -DCMAKE_EXE_LINKER_FLAGS="$(SANITIZE_FLAGS)"
 	cmake --build $(SANITIZE) -j $(JOBS)
 	cd $(SANITIZE) && \
-	  ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 \
+	  ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:suppressions=$(CURDIR)/asan.supp \
 	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  LSAN_OPTIONS=suppressions=$(CURDIR)/lsan.supp:print_suppressions=0 \
 	  ctest --output-on-failure -j $(JOBS)

@@ -1,10 +1,13 @@
 #include "cone_view.h"
 
 #include <FL/Fl.H>
+#include <FL/Fl_RGB_Image.H>
 #include <FL/Fl_Slider.H>
 #include <FL/Fl_Valuator.H>
 #include <FL/Fl_Window.H>
+#include <FL/gl.h>
 
+#include <cmath>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -31,6 +34,27 @@ void report_error(const char* format, ...)
     if (std::strcmp(format, "Insufficient GL support") == 0) std::exit(1);
 }
 
+// The window's icon, computed rather than read from a file: the cone from
+// the front as the view first shows it, apex down, on a transparent ground.
+void paint_icon(unsigned char* rgba, int size)
+{
+    for (int y = 0; y < size; ++y)
+        for (int x = 0; x < size; ++x, rgba += 4) {
+            const float height = 1.0f - (static_cast<float>(y) + 0.5f) / static_cast<float>(size);
+            const float across = (2.0f * static_cast<float>(x) + 1.0f) / static_cast<float>(size) - 1.0f;
+            float r = 0, g = 0, b = 0;
+            const bool inside = std::fabs(across) < height;
+            if (inside) {
+                const float hue = 360.0f - std::acos(across / height) * 180.0f / 3.142f;
+                ConeView::hsv_to_rgb(hue, height, height, r, g, b);
+            }
+            rgba[0] = static_cast<unsigned char>(std::lround(r * 255));
+            rgba[1] = static_cast<unsigned char>(std::lround(g * 255));
+            rgba[2] = static_cast<unsigned char>(std::lround(b * 255));
+            rgba[3] = inside ? 255 : 0;
+        }
+}
+
 }  // namespace
 
 int main()
@@ -45,8 +69,25 @@ int main()
     value_slider->callback(value_slider_changed, view);
     main_window.end();
 
+    // The class and icon let docks and task bars match the window to
+    // velmora.desktop; the toolkit copies the images.
+    main_window.xclass("velmora");
+    unsigned char small[16 * 16 * 4], medium[32 * 32 * 4], large[48 * 48 * 4];
+    paint_icon(small, 16);
+    paint_icon(medium, 32);
+    paint_icon(large, 48);
+    const Fl_RGB_Image icon_16(small, 16, 16, 4), icon_32(medium, 32, 32, 4), icon_48(large, 48, 48, 4);
+    const Fl_RGB_Image* icons[] = {&icon_16, &icon_32, &icon_48};
+    main_window.icons(icons, 3);
+
     Fl::error = report_error;
     main_window.show();
+    // A display may offer a GL visual and still refuse a working context
+    // (indirect GLX over ssh -X, some remote desktops, broken drivers); the
+    // view would stay dead, so end as when there is no visual at all.
+    view->make_current();
+    const GLubyte* version = view->context() ? glGetString(GL_VERSION) : nullptr;
+    if (!version || !*version) Fl::error("Insufficient GL support");
     const int result = Fl::run();
     return result;
 }

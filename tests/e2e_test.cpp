@@ -56,6 +56,27 @@ TEST(Velmora, WindowPictureDragSliderAndEscape)
     EXPECT_EQ(hints.min_height, 750);
     EXPECT_EQ(hints.max_height, 750);
 
+    // Class and icons let a desktop match the window to velmora.desktop.
+    XClassHint class_hint{};
+    ASSERT_TRUE(XGetClassHint(display, window, &class_hint));
+    EXPECT_STREQ(class_hint.res_name, "velmora");
+    EXPECT_STREQ(class_hint.res_class, "Velmora");
+    XFree(class_hint.res_name);
+    XFree(class_hint.res_class);
+    Atom type = 0;
+    int format = 0;
+    unsigned long items = 0, left = 0;
+    unsigned char* icon = nullptr;
+    ASSERT_EQ(XGetWindowProperty(display, window, XInternAtom(display, "_NET_WM_ICON", False), 0,
+                                 1 << 16, False, AnyPropertyType, &type, &format, &items, &left,
+                                 &icon), Success);
+    std::vector<unsigned long> icon_sizes;  // each image: width, height, then its pixels
+    const auto* cardinals = reinterpret_cast<const unsigned long*>(icon);
+    for (unsigned long i = 0; i + 1 < items; i += 2 + cardinals[i] * cardinals[i + 1])
+        icon_sizes.push_back(cardinals[i]);
+    if (icon) XFree(icon);
+    EXPECT_EQ(icon_sizes, (std::vector<unsigned long>{16, 32, 48}));
+
     // The upright cone: grey corners, black apex at the bottom centre, the
     // front at half height facing the viewer, red right and cyan left.
     ASSERT_TRUE(wait_until([&] { return pixel_is(display, centre_x, centre_y, front_at_half_height); }))
@@ -140,12 +161,23 @@ TEST(Velmora, WindowPictureDragSliderAndEscape)
     EXPECT_EQ(program.stderr_text, "");
 }
 
-TEST(Velmora, WithoutGlItReportsAndExitsWithOne)
+TEST(Velmora, WithoutUsableGlItReportsAndExitsWithOne)
 {
-    XServer server({"-extension", "GLX"});
-    ASSERT_NE(server.display, nullptr) << "Xvfb did not start";
-    Process program(server, VELMORA_PATH);
-    EXPECT_TRUE(exited_with(program, 1));
-    EXPECT_NE(program.stderr_text.find("Insufficient GL support"), std::string::npos)
-        << program.stderr_text;
+    // No GLX at all; GLX that refuses an indirect context (as over ssh -X);
+    // an indirect context that cannot report a GL version.
+    struct Case {
+        std::vector<std::string> server_args, environment;
+    };
+    const Case cases[] = {{{"-extension", "GLX"}, {}},
+                          {{}, {"LIBGL_ALWAYS_INDIRECT=1"}},
+                          {{"+iglx"}, {"LIBGL_ALWAYS_INDIRECT=1"}}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.server_args.empty() ? "indirect" : c.server_args.back());
+        XServer server(c.server_args);
+        ASSERT_NE(server.display, nullptr) << "Xvfb did not start";
+        Process program(server, VELMORA_PATH, {}, c.environment);
+        EXPECT_TRUE(exited_with(program, 1));
+        EXPECT_NE(program.stderr_text.find("Insufficient GL support"), std::string::npos)
+            << program.stderr_text;
+    }
 }

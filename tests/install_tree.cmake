@@ -18,7 +18,8 @@ foreach(path bin/velmora
   endif()
 endforeach()
 file(STRINGS "${PREFIX}/share/applications/velmora.desktop" entry)
-foreach(line "Exec=velmora" "Icon=velmora" "Terminal=false")
+# The window sets the class Velmora (checked by the end-to-end test).
+foreach(line "Exec=velmora" "Icon=velmora" "Terminal=false" "StartupWMClass=Velmora")
   if(NOT line IN_LIST entry)
     message(FATAL_ERROR "desktop entry lacks ${line}")
   endif()
