@@ -1,26 +1,47 @@
 cmake_minimum_required(VERSION 3.20)
 # Installs the build into a scratch prefix and checks that everything a
-# desktop needs to list, start and document Velmora is where it belongs.
+# desktop or software centre needs to list, start and document Velmora is
+# where it belongs, and that every file naming a version names project()'s.
 file(REMOVE_RECURSE "${PREFIX}")
 execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${PREFIX}"
                 OUTPUT_QUIET RESULT_VARIABLE failed)
-if(failed)
+if(NOT failed EQUAL 0)
   message(FATAL_ERROR "cmake --install failed")
 endif()
-foreach(path bin/velmora
-             share/applications/velmora.desktop
+set(desktop share/applications/org.example.velmora.desktop)
+set(metainfo share/metainfo/org.example.velmora.metainfo.xml)
+foreach(path bin/velmora ${desktop} ${metainfo}
              share/icons/hicolor/scalable/apps/velmora.svg
+             share/icons/hicolor/48x48/apps/velmora.png
+             share/icons/hicolor/64x64/apps/velmora.png
+             share/icons/hicolor/128x128/apps/velmora.png
+             share/icons/hicolor/256x256/apps/velmora.png
              share/man/man1/velmora.1
-             share/doc/velmora/README.md
-             share/doc/velmora/LICENSE)
+             share/doc/velmora/README.md)
   if(NOT EXISTS "${PREFIX}/${path}")
     message(FATAL_ERROR "not installed: ${path}")
   endif()
 endforeach()
-file(STRINGS "${PREFIX}/share/applications/velmora.desktop" entry)
+# Debian's own documents go into the .deb only.
+foreach(path LICENSE copyright changelog)
+  if(EXISTS "${PREFIX}/share/doc/velmora/${path}")
+    message(FATAL_ERROR "installed for every system, but Debian's alone: ${path}")
+  endif()
+endforeach()
+
 # The window sets the class Velmora (checked by the end-to-end test).
+file(STRINGS "${PREFIX}/${desktop}" entry)
 foreach(line "Exec=velmora" "Icon=velmora" "Terminal=false" "StartupWMClass=Velmora")
   if(NOT line IN_LIST entry)
     message(FATAL_ERROR "desktop entry lacks ${line}")
   endif()
 endforeach()
+
+file(READ "${PREFIX}/${metainfo}" text)
+string(FIND "${text}" "<release version=\"${VERSION}\"" at)
+file(READ "${PREFIX}/share/man/man1/velmora.1" manual)
+string(FIND "${manual}" "\"Velmora ${VERSION}\"" manual_at)
+file(STRINGS "${SOURCE_DIR}/data/changelog" changelog LIMIT_COUNT 1)
+if(at EQUAL -1 OR manual_at EQUAL -1 OR NOT changelog MATCHES "^velmora \\(${VERSION}\\) ")
+  message(FATAL_ERROR "metainfo, manual page or changelog does not name version ${VERSION}")
+endif()
