@@ -47,7 +47,7 @@ bool wait_until(const std::function<bool()>& ready, double seconds)
     return true;
 }
 
-XServer::XServer(const std::vector<std::string>& extra_args)
+XServer::XServer(const std::vector<std::string>& extra_args, bool connect)
 {
     int fds[2];
     if (pipe(fds) != 0) return;
@@ -71,7 +71,7 @@ XServer::XServer(const std::vector<std::string>& extra_args)
     number[length] = '\0';
     if (length == 0) return;
     name = std::string(":") + number;
-    display = XOpenDisplay(name.c_str());
+    if (connect) display = XOpenDisplay(name.c_str());
 }
 
 XServer::~XServer()
@@ -81,6 +81,12 @@ XServer::~XServer()
         kill(pid, SIGTERM);
         waitpid(pid, nullptr, 0);
     }
+}
+
+bool XServer::running()
+{
+    if (pid > 0 && waitpid(pid, nullptr, WNOHANG) == pid) pid = -1;
+    return pid > 0;
 }
 
 Process::Process(const XServer& server, const std::string& path,

@@ -10,14 +10,17 @@
 #include <string>
 #include <vector>
 
-// Xvfb on a free display, killed when this goes out of scope.
+// Xvfb on a free display, killed when this goes out of scope; connected to
+// unless told otherwise (a connection to a server that dies ends the process).
 struct XServer {
-    explicit XServer(const std::vector<std::string>& extra_args = {});
+    explicit XServer(const std::vector<std::string>& extra_args = {}, bool connect = true);
     ~XServer();
     XServer(const XServer&) = delete;
     XServer& operator=(const XServer&) = delete;
+    bool running();  // false once the server has died
 
-    std::string name;  // ":N"
+
+    std::string name;  // ":N", empty if Xvfb did not start
     Display* display = nullptr;
     pid_t pid = -1;
 };
