@@ -2,11 +2,12 @@
 BUILD    := build
 RUN      := build-run
 PACKAGE  := build-package
+WINDOWS  := build-windows
 SANITIZE := build-sanitize
 JOBS     := $(shell nproc 2>/dev/null || echo 2)
 SANITIZE_FLAGS := -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer
 
-.PHONY: build run test package sanitize lint bench clean
+.PHONY: build run test package windows windows-test sanitize lint bench clean
 
 build:
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_EXPORT_COMPILE_COMMANDS=ON
@@ -40,6 +41,20 @@ package:
 	  SOURCE_DATE_EPOCH=$$(dpkg-parsechangelog -l ../data/changelog -STimestamp) cpack
 	lintian -EvIL +pedantic --fail-on warning $(PACKAGE)/velmora_*.deb
 
+# velmora.exe and its zip, cross-built with MinGW-w64. FLTK is fetched from
+# its repository, or taken from FLTK_SOURCE, a folder holding its source.
+windows:
+	cmake -S . -B $(WINDOWS) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+	  -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
+	  $(if $(FLTK_SOURCE),-DFETCHCONTENT_SOURCE_DIR_FLTK=$(abspath $(FLTK_SOURCE)))
+	cmake --build $(WINDOWS) -j $(JOBS)
+
+# The Windows build's tests: velmora.exe under Wine on Xvfb, run from build/.
+windows-test: windows
+	cmake -S . -B $(BUILD) -DVELMORA_EXE=$(CURDIR)/$(WINDOWS)/velmora.exe
+	cmake --build $(BUILD) -j $(JOBS) --target wine_test
+	cd $(BUILD) && ctest -R '^Wine$$' --output-on-failure
+
 # What the toolkit's and Mesa's libraries do wrong or keep until exit is
 # listed in asan.supp and lsan.supp.
 sanitize:
@@ -69,4 +84,4 @@ bench: build
 	./$(BUILD)/bench/bench
 
 clean:
-	rm -rf $(BUILD) $(RUN) $(PACKAGE) $(SANITIZE)
+	rm -rf $(BUILD) $(RUN) $(PACKAGE) $(WINDOWS) $(SANITIZE)

@@ -31,7 +31,13 @@ void report_error(const char* format, ...)
     va_end(args);
     std::fputc('\n', stderr);
     std::fflush(stderr);
-    if (std::strcmp(format, "Insufficient GL support") == 0) std::exit(1);
+    if (std::strcmp(format, "Insufficient GL support") == 0) {
+#ifdef _WIN32
+        // A GUI program has no console; <windows.h> comes with FL/gl.h.
+        MessageBoxA(nullptr, format, "Velmora", MB_OK | MB_ICONERROR);
+#endif
+        std::exit(1);
+    }
 }
 
 // The window's icon, computed rather than read from a file: the cone from

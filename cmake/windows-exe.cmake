@@ -1,0 +1,37 @@
+# One portable velmora.exe, with its icon and version information, and the
+# zip that hands it out.
+find_program(RSVG_CONVERT rsvg-convert REQUIRED)
+find_program(ICOTOOL icotool REQUIRED)
+set(ico ${CMAKE_CURRENT_BINARY_DIR}/velmora.ico)
+set(ico_pngs)
+foreach(size 16 24 32 48 64 256)
+  set(png ${CMAKE_CURRENT_BINARY_DIR}/velmora-${size}.png)
+  add_custom_command(OUTPUT ${png}
+    COMMAND ${RSVG_CONVERT} -w ${size} -h ${size} -o ${png} ${PROJECT_SOURCE_DIR}/data/velmora.svg
+    DEPENDS data/velmora.svg VERBATIM)
+  list(APPEND ico_pngs ${png})
+endforeach()
+# The 256-pixel image stays PNG inside the icon (-r), as Windows allows.
+list(POP_BACK ico_pngs png_256)
+add_custom_command(OUTPUT ${ico} COMMAND ${ICOTOOL} -c -o ${ico} ${ico_pngs} -r ${png_256}
+                   DEPENDS ${ico_pngs} ${png_256} VERBATIM)
+
+configure_file(data/velmora.rc.in velmora.rc @ONLY)
+set_source_files_properties(${CMAKE_CURRENT_BINARY_DIR}/velmora.rc PROPERTIES OBJECT_DEPENDS ${ico})
+target_sources(velmora PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/velmora.rc)
+# A GUI program, stripped, with the C++ runtime and threads linked in.
+set_target_properties(velmora PROPERTIES WIN32_EXECUTABLE ON)
+target_link_options(velmora PRIVATE -static -s)
+
+set(zip_dir ${CMAKE_CURRENT_BINARY_DIR}/zip)
+set(zip ${CMAKE_CURRENT_BINARY_DIR}/velmora-${PROJECT_VERSION}-windows-x64.zip)
+configure_file(data/windows-readme.txt.in ${zip_dir}/README.txt @ONLY NEWLINE_STYLE CRLF)
+configure_file(LICENSE ${zip_dir}/LICENSE.txt COPYONLY)
+configure_file(${fltk_SOURCE_DIR}/COPYING ${zip_dir}/FLTK-COPYING.txt COPYONLY)
+add_custom_command(OUTPUT ${zip}
+  COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:velmora> ${zip_dir}/velmora.exe
+  COMMAND ${CMAKE_COMMAND} -E tar cf ${zip} --format=zip
+          velmora.exe README.txt LICENSE.txt FLTK-COPYING.txt
+  WORKING_DIRECTORY ${zip_dir}
+  DEPENDS velmora ${zip_dir}/README.txt VERBATIM)
+add_custom_target(windows_zip ALL DEPENDS ${zip})
