@@ -45,7 +45,7 @@ package:
 # its repository, or taken from FLTK_SOURCE, a folder holding its source.
 windows:
 	cmake -S . -B $(WINDOWS) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
-	  -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
+	  -DCMAKE_BUILD_TYPE=Release \
 	  $(if $(FLTK_SOURCE),-DFETCHCONTENT_SOURCE_DIR_FLTK=$(abspath $(FLTK_SOURCE)))
 	cmake --build $(WINDOWS) -j $(JOBS)
 
