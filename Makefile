@@ -25,8 +25,8 @@ test: build
 
 # The .deb, built with Debian's hardened flags in a folder of its own and
 # stamped with the changelog's date under a fixed umask, so that every clone
-# gives the same bytes; then the checks a Debian archive and a software centre would make.
-# dpkg-buildflags maps this folder out of the debug info (-ffile-prefix-map).
+# gives the same bytes (dpkg-buildflags maps this folder out of the debug
+# info); then the checks a Debian archive and a software centre would make.
 DEB_FLAGS = DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get
 package:
 	desktop-file-validate data/org.example.velmora.desktop

@@ -75,14 +75,15 @@ int main()
     value_slider->callback(value_slider_changed, view);
     main_window.end();
 
-    // The class and icon let docks and task bars match the window to
-    // velmora.desktop; the toolkit copies the images.
+    // The class and icon let docks and task bars match the window to its
+    // desktop entry; the toolkit copies the images.
     main_window.xclass("velmora");
-    unsigned char small[16 * 16 * 4], medium[32 * 32 * 4], large[48 * 48 * 4];
-    paint_icon(small, 16);
-    paint_icon(medium, 32);
-    paint_icon(large, 48);
-    const Fl_RGB_Image icon_16(small, 16, 16, 4), icon_32(medium, 32, 32, 4), icon_48(large, 48, 48, 4);
+    unsigned char pixels_16[16 * 16 * 4], pixels_32[32 * 32 * 4], pixels_48[48 * 48 * 4];
+    paint_icon(pixels_16, 16);
+    paint_icon(pixels_32, 32);
+    paint_icon(pixels_48, 48);
+    const Fl_RGB_Image icon_16(pixels_16, 16, 16, 4), icon_32(pixels_32, 32, 32, 4),
+        icon_48(pixels_48, 48, 48, 4);
     const Fl_RGB_Image* icons[] = {&icon_16, &icon_32, &icon_48};
     main_window.icons(icons, 3);
 

@@ -58,7 +58,7 @@ TEST(Velmora, WindowPictureDragSliderAndEscape)
     EXPECT_EQ(hints.min_height, 750);
     EXPECT_EQ(hints.max_height, 750);
 
-    // Class and icons let a desktop match the window to velmora.desktop.
+    // Class and icons let a desktop match the window to its desktop entry.
     XClassHint class_hint{};
     ASSERT_TRUE(XGetClassHint(display, window, &class_hint));
     EXPECT_STREQ(class_hint.res_name, "velmora");
