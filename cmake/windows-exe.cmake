@@ -1,15 +1,11 @@
 # One portable velmora.exe, with its icon and version information, and the
 # zip that hands it out.
-find_program(RSVG_CONVERT rsvg-convert REQUIRED)
 find_program(ICOTOOL icotool REQUIRED)
 set(ico ${CMAKE_CURRENT_BINARY_DIR}/velmora.ico)
 set(ico_pngs)
 foreach(size 16 24 32 48 64 256)
-  set(png ${CMAKE_CURRENT_BINARY_DIR}/velmora-${size}.png)
-  add_custom_command(OUTPUT ${png}
-    COMMAND ${RSVG_CONVERT} -w ${size} -h ${size} -o ${png} ${PROJECT_SOURCE_DIR}/data/velmora.svg
-    DEPENDS data/velmora.svg VERBATIM)
-  list(APPEND ico_pngs ${png})
+  render_icon(${size})
+  list(APPEND ico_pngs ${CMAKE_CURRENT_BINARY_DIR}/velmora-${size}.png)
 endforeach()
 # The 256-pixel image stays PNG inside the icon (-r), as Windows allows.
 list(POP_BACK ico_pngs png_256)

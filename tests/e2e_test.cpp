@@ -6,7 +6,6 @@
 
 #include <FL/Fl_PNG_Image.H>
 #include <X11/Xutil.h>
-#include <sys/wait.h>
 
 #include <cstdio>
 
@@ -25,11 +24,6 @@ bool pixel_is(Display* display, int x, int y, std::uint32_t colour, int toleranc
 
 // Inside the rim the saturation is a little short of full.
 constexpr int rim_tolerance = 24;
-
-bool exited_with(Process& program, int code)
-{
-    return program.wait_exit(30) && WIFEXITED(program.status) && WEXITSTATUS(program.status) == code;
-}
 
 }  // namespace
 

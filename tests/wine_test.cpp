@@ -6,18 +6,11 @@
 
 #include "x_session.h"
 
-#include <sys/wait.h>
-
 namespace {
 
 // One prefix for the whole run: making one takes Wine 10 to 15 s.
 const std::vector<std::string> wine_environment = {
     "WINEPREFIX=" WINE_PREFIX, "WINEDEBUG=-all", "WINEDLLOVERRIDES=mscoree,mshtml="};
-
-bool exited_with(Process& program, int code)
-{
-    return program.wait_exit(30) && WIFEXITED(program.status) && WEXITSTATUS(program.status) == code;
-}
 
 // What a window manager sends when its close button is pressed.
 void send_delete_window(Display* display, Window window)

@@ -133,6 +133,11 @@ bool Process::wait_exit(double seconds)
     return true;
 }
 
+bool exited_with(Process& program, int code)
+{
+    return program.wait_exit(30) && WIFEXITED(program.status) && WEXITSTATUS(program.status) == code;
+}
+
 double Process::cpu_seconds() const
 {
     // Summed over the threads, for Mesa draws on worker threads of its own;

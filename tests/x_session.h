@@ -47,6 +47,9 @@ private:
     int stderr_fd = -1;
 };
 
+// True once the program has ended within 30 s with this exit status.
+bool exited_with(Process& program, int code);
+
 double seconds_now();
 
 // Polls until ready() holds or the time runs out; returns ready()'s last answer.
