@@ -6,6 +6,7 @@ WINDOWS  := build-windows
 SANITIZE := build-sanitize
 JOBS     := $(shell nproc 2>/dev/null || echo 2)
 SANITIZE_FLAGS := -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer
+MAKEFLAGS += --no-print-directory
 
 .PHONY: build run test package windows windows-test sanitize lint bench clean
 
@@ -28,7 +29,12 @@ test: build
 # gives the same bytes (dpkg-buildflags maps this folder out of the debug
 # info); then the checks a Debian archive and a software centre would make.
 DEB_FLAGS = DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get
+PACKAGE_TOOLS := desktop-file-validate appstreamcli groff dpkg-buildflags dpkg-parsechangelog \
+                 dpkg-shlibdeps file lintian
 package:
+	@missing=$$(for tool in $(PACKAGE_TOOLS); do command -v $$tool >/dev/null || printf ' %s' $$tool; done); \
+	  [ -z "$$missing" ] || { echo "make package: missing$$missing;" \
+	    "install them with: scripts/install-deps --package"; exit 1; }
 	desktop-file-validate data/org.example.velmora.desktop
 	appstreamcli validate --pedantic --no-net data/org.example.velmora.metainfo.xml
 	LC_ALL=C.UTF-8 groff -man -ww -z data/velmora.1

@@ -1,0 +1,4 @@
+#pragma once
+#include "Fl.H"
+
+#include <GL/gl.h>
