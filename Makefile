@@ -3,12 +3,15 @@ BUILD    := build
 RUN      := build-run
 PACKAGE  := build-package
 WINDOWS  := build-windows
+WEB      := build-web
 SANITIZE := build-sanitize
 JOBS     := $(shell nproc 2>/dev/null || echo 2)
 SANITIZE_FLAGS := -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer
+# Debian's, which has the packaged selenium and PIL, whatever python3 is first on PATH.
+PYTHON   := /usr/bin/python3
 MAKEFLAGS += --no-print-directory
 
-.PHONY: build run test package windows windows-test sanitize lint bench clean
+.PHONY: build run test package windows windows-test web web-test sanitize lint bench clean
 
 build:
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_EXPORT_COMPILE_COMMANDS=ON
@@ -61,6 +64,16 @@ windows-test: windows
 	cmake --build $(BUILD) -j $(JOBS) --target wine_test
 	cd $(BUILD) && ctest -R '^Wine$$' --output-on-failure
 
+# build-web/velmora.html, one page with everything inside, cross-built with
+# Debian's emscripten from the same CMakeLists.txt (see web/).
+web:
+	emcmake cmake -S . -B $(WEB) -DCMAKE_BUILD_TYPE=MinSizeRel
+	cmake --build $(WEB) -j $(JOBS)
+
+# The page in headless Chromium and in WebKitGTK, on software renderers.
+web-test: web
+	$(PYTHON) tests/web_test.py $(WEB)/velmora.html docs/screenshot.png
+
 # What the toolkit's and Mesa's libraries do wrong or keep until exit is
 # listed in asan.supp and lsan.supp.
 sanitize:
@@ -84,10 +97,12 @@ lint: build
 	  --suppress=normalCheckLevelMaxBranches \
 	  --quiet --std=c++17 --language=c++ src/
 
-# Figures, not a test: Velmora beside the same window whose view only clears.
-bench: build
+# Figures, not a test: Velmora beside the same window whose view only clears,
+# and the web page's size and time to its first frame.
+bench: build web
 	cmake --build $(BUILD) -j $(JOBS) --target bench
 	./$(BUILD)/bench/bench
+	$(PYTHON) bench/web_bench.py $(WEB)/velmora.html
 
 clean:
-	rm -rf $(BUILD) $(RUN) $(PACKAGE) $(WINDOWS) $(SANITIZE)
+	rm -rf $(BUILD) $(RUN) $(PACKAGE) $(WINDOWS) $(WEB) $(SANITIZE)

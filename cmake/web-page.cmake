@@ -3,7 +3,7 @@
 # its WebAssembly inline in one page.
 add_executable(velmora src/main.cpp src/cone_view.cpp web/fl.cpp)
 target_include_directories(velmora PRIVATE src web)
-target_compile_options(velmora PRIVATE -Oz)
+target_compile_options(velmora PRIVATE -Wall -Wextra -Wpedantic -Oz)
 target_link_options(velmora PRIVATE -Oz -lglut -lGL -sLEGACY_GL_EMULATION=1 -sGL_FFP_ONLY=1
                     -sSINGLE_FILE=1 -sENVIRONMENT=web -sFILESYSTEM=0 -sMALLOC=emmalloc
                     -sEXIT_RUNTIME=1)  # so that the page hears of exit(1)

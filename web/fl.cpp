@@ -83,10 +83,7 @@ EM_JS(void, show_frame, (const char* title, int w, int h), {
     frame.style.width = w + 'px';
     frame.style.height = h + 'px';
     Module.place = function(element, x, y, w, h) {
-        element.style.left = x + 'px';
-        element.style.top = y + 'px';
-        element.style.width = w + 'px';
-        element.style.height = h + 'px';
+        Object.assign(element.style, {left: x + 'px', top: y + 'px', width: w + 'px', height: h + 'px'});
         frame.appendChild(element);
     };
 });
@@ -177,14 +174,13 @@ EM_JS(void, add_view, (Fl_Gl_Window* view, int x, int y, int w, int h), {
 void Fl_Gl_Window::add_to_page()
 {
     add_view(this, x_, y_, w_, h_);
-    on_page_ = true;
     shown_view = this;
 }
 
 void Fl_Gl_Window::make_current()
 {
     // GLUT's defaults are the toolkit's: RGB, double-buffered, with depth.
-    if (on_page_ && !glut_window_) glut_window_ = glutCreateWindow(label_);
+    if (shown_view == this && !glut_window_) glut_window_ = glutCreateWindow(label_);
 }
 
 void* Fl_Gl_Window::context() const
