@@ -16,6 +16,8 @@ constexpr int pixels_per_unit = view_size / 4;  // the view box spans -2 to 2
 constexpr std::uint32_t grey = 0x808080, black = 0x000000, white = 0xffffff, red = 0xff0000;
 constexpr std::uint32_t front_at_half_height = 0x604080;  // hue 270, s = v = 0.5
 constexpr std::uint32_t cyan_at_half_height = 0x408080;    // hue 180, s = v = 0.5
+constexpr std::uint32_t front_rim = 0x8000ff;                // hue 270, s = v = 1
+constexpr std::uint32_t front_below_rim = 0x7f13ea;          // hue 270, s = v = 0.92
 
 bool pixel_is(Display* display, int x, int y, std::uint32_t colour, int tolerance = 2)
 {
@@ -66,10 +68,28 @@ TEST(Velmora, WindowPictureDragSliderAndEscape)
     ASSERT_EQ(XGetWindowProperty(display, window, XInternAtom(display, "_NET_WM_ICON", False), 0,
                                  1 << 16, False, AnyPropertyType, &type, &format, &items, &left,
                                  &icon), Success);
-    std::vector<unsigned long> icon_sizes;  // each image: width, height, then its pixels
+    // Each image, ARGB: width, height, then its pixels. Every one shows the
+    // cone from the front, apex down: blue left and red right across its wide
+    // top, a dark opaque apex at the bottom centre, clear bottom corners.
+    std::vector<unsigned long> icon_sizes;
     const auto* cardinals = reinterpret_cast<const unsigned long*>(icon);
-    for (unsigned long i = 0; i + 1 < items; i += 2 + cardinals[i] * cardinals[i + 1])
-        icon_sizes.push_back(cardinals[i]);
+    for (unsigned long i = 0; i + 1 < items; i += 2 + cardinals[i] * cardinals[i + 1]) {
+        const unsigned long size = cardinals[i];
+        icon_sizes.push_back(size);
+        ASSERT_LE(i + 2 + size * size, items);
+        const auto argb = [&](unsigned long x, unsigned long y) {
+            return static_cast<std::uint32_t>(cardinals[i + 2 + y * size + x]);
+        };
+        SCOPED_TRACE(size);
+        EXPECT_EQ(argb(0, size - 1) >> 24, 0u);
+        EXPECT_EQ(argb(size - 1, size - 1) >> 24, 0u);
+        EXPECT_EQ(argb(size / 2, size - 2) >> 24, 0xffu);
+        EXPECT_TRUE(near_colour(argb(size / 2, size - 2), black, 0x40));
+        const std::uint32_t left = argb(size / 8, size / 8), right = argb(size - 1 - size / 8, size / 8);
+        EXPECT_LT(left >> 16 & 0xff, 0x40u) << std::hex << left;
+        EXPECT_GT(left & 0xff, 0xc0u) << std::hex << left;
+        EXPECT_GT(right >> 16 & 0xff, 0xc0u) << std::hex << right;
+    }
     if (icon) XFree(icon);
     EXPECT_EQ(icon_sizes, (std::vector<unsigned long>{16, 32, 48}));
 
@@ -124,6 +144,14 @@ TEST(Velmora, WindowPictureDragSliderAndEscape)
     EXPECT_TRUE(wait_until([&] { return pixel_is(display, centre_x, centre_y, cyan_at_half_height); }))
         << std::hex << grab(display, centre_x, centre_y, 1, 1).rgb.at(0);
     EXPECT_TRUE(pixel_is(display, centre_x, centre_y + pixels_per_unit - 3, black, 8));
+    // A quarter view height down tilts the top disk 45 degrees towards the
+    // viewer: the front of its rim, at the view's centre, is then 1.41 units
+    // out of the screen and still inside the view box, not cut away.
+    move_pointer(display, centre_x, centre_y + view_size / 4);
+    EXPECT_TRUE(wait_until([&] {
+        return pixel_is(display, centre_x, centre_y - 1, front_rim, 8) &&
+               pixel_is(display, centre_x, centre_y + 10, front_below_rim, 8);
+    })) << std::hex << grab(display, centre_x, centre_y - 1, 1, 1).rgb.at(0);
     move_pointer(display, centre_x, 1000);
     EXPECT_TRUE(wait_until([&] {
         return pixel_is(display, centre_x, centre_y, white) &&
@@ -135,8 +163,19 @@ TEST(Velmora, WindowPictureDragSliderAndEscape)
     EXPECT_TRUE(wait_until([&] { return grab_view(display).rgb == first_frame.rgb; }));
     press_button(display, false);
 
-    // The slider's knob sits at its right end; dragged to the far left it
-    // cuts the cone down to nothing while the button is still down. (The
+    // A press halfway along the slider's track jumps the value there (0.51:
+    // the knob's left end comes to the pointer), so the top disk, edge-on,
+    // runs across the view a little above its centre.
+    move_pointer(display, 20 + 10 + 350, 20 + 730);
+    press_button(display, true);
+    press_button(display, false);
+    EXPECT_TRUE(wait_until([&] {
+        return pixel_is(display, centre_x, centre_y - 8, grey) &&
+               pixel_is(display, centre_x, centre_y, front_at_half_height, 4);
+    })) << std::hex << grab(display, centre_x, centre_y, 1, 1).rgb.at(0);
+
+    // Pressed at the right end of its track and dragged to the far left, the
+    // slider cuts the cone down to nothing while the button is still down. (The
     // toolkit delivers motion lazily, so a release sent at once would
     // overtake it.)
     move_pointer(display, 20 + 10 + 700 - 9, 20 + 730);
@@ -179,7 +218,9 @@ TEST(Velmora, WithoutUsableGlItReportsAndExitsWithOne)
             std::printf("note: the X server died; only the exit status was checked\n");
             continue;
         }
-        EXPECT_NE(program.stderr_text.find("Insufficient GL support"), std::string::npos)
-            << program.stderr_text;
+        // The message is the last line, whole; the toolkit may warn of an X error first.
+        const std::string& text = program.stderr_text;
+        EXPECT_EQ(text.substr(text.rfind('\n', text.size() - 2) + 1), "Insufficient GL support\n")
+            << text;
     }
 }
