@@ -1,8 +1,10 @@
 cmake_minimum_required(VERSION 3.20)
 # Installs the build into a scratch prefix and checks that everything a
 # desktop or software centre needs to list, start and document Velmora is
-# where it belongs, and that every file naming a version names project()'s.
+# where it belongs, that every file naming a version names project()'s, and
+# that the uninstall target then leaves the prefix as it was.
 file(REMOVE_RECURSE "${PREFIX}")
+file(MAKE_DIRECTORY "${PREFIX}/share")  # there before, so it must stay
 execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${PREFIX}"
                 OUTPUT_QUIET RESULT_VARIABLE failed)
 if(NOT failed EQUAL 0)
@@ -44,4 +46,11 @@ string(FIND "${manual}" "\"Velmora ${VERSION}\"" manual_at)
 file(STRINGS "${SOURCE_DIR}/data/changelog" changelog LIMIT_COUNT 1)
 if(at EQUAL -1 OR manual_at EQUAL -1 OR NOT changelog MATCHES "^velmora \\(${VERSION}\\) ")
   message(FATAL_ERROR "metainfo, manual page or changelog does not name version ${VERSION}")
+endif()
+
+execute_process(COMMAND "${CMAKE_COMMAND}" --build "${BUILD_DIR}" --target uninstall
+                OUTPUT_QUIET RESULT_VARIABLE failed)
+file(GLOB_RECURSE left LIST_DIRECTORIES true "${PREFIX}/*")
+if(NOT failed EQUAL 0 OR NOT left STREQUAL "${PREFIX}/share")
+  message(FATAL_ERROR "uninstall failed or left the prefix holding: ${left}")
 endif()
