@@ -55,14 +55,18 @@ package:
 windows:
 	cmake -S . -B $(WINDOWS) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
 	  -DCMAKE_BUILD_TYPE=Release \
-	  $(if $(FLTK_SOURCE),-DFETCHCONTENT_SOURCE_DIR_FLTK=$(abspath $(FLTK_SOURCE)))
+	  $(if $(FLTK_SOURCE),-DFETCHCONTENT_SOURCE_DIR_FLTK=$(abspath $(FLTK_SOURCE))) || \
+	{ echo "make windows: configuring failed. Where FLTK cannot be downloaded, build from" \
+	       "a folder holding FLTK 1.3.9's source: make windows FLTK_SOURCE=path/to/fltk-1.3.9"; \
+	  exit 1; }
 	cmake --build $(WINDOWS) -j $(JOBS)
 
-# The Windows build's tests: velmora.exe under Wine on Xvfb, run from build/.
+# The Windows build's tests: velmora.exe and its MSI under Wine on Xvfb, run
+# from build/ (verbose, so that a skipped check says why).
 windows-test: windows
 	cmake -S . -B $(BUILD) -DVELMORA_EXE=$(CURDIR)/$(WINDOWS)/velmora.exe
-	cmake --build $(BUILD) -j $(JOBS) --target wine_test
-	cd $(BUILD) && ctest -R '^Wine$$' --output-on-failure
+	cmake --build $(BUILD) -j $(JOBS) --target velmora wine_test
+	cd $(BUILD) && ctest -R '^Wine\.' --output-on-failure --verbose
 
 # build-web/velmora.html, one page with everything inside, cross-built with
 # Debian's emscripten from the same CMakeLists.txt (see web/).

@@ -22,8 +22,15 @@ target_link_options(velmora PRIVATE -static -s)
 set(zip_dir ${CMAKE_CURRENT_BINARY_DIR}/zip)
 set(zip ${CMAKE_CURRENT_BINARY_DIR}/velmora-${PROJECT_VERSION}-windows-x64.zip)
 configure_file(data/windows-readme.txt.in ${zip_dir}/README.txt @ONLY NEWLINE_STYLE CRLF)
-configure_file(LICENSE ${zip_dir}/LICENSE.txt COPYONLY)
-configure_file(${fltk_SOURCE_DIR}/COPYING ${zip_dir}/FLTK-COPYING.txt COPYONLY)
+# The licences, with CRLF line ends like README.txt's.
+function(copy_with_crlf from to)
+  file(READ ${from} text)
+  string(REPLACE "\n" "\r\n" text "${text}")
+  file(WRITE ${to} "${text}")
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${from})
+endfunction()
+copy_with_crlf(LICENSE ${zip_dir}/LICENSE.txt)
+copy_with_crlf(${fltk_SOURCE_DIR}/COPYING ${zip_dir}/FLTK-COPYING.txt)
 add_custom_command(OUTPUT ${zip}
   COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:velmora> ${zip_dir}/velmora.exe
   COMMAND ${CMAKE_COMMAND} -E tar cf ${zip} --format=zip
@@ -31,3 +38,12 @@ add_custom_command(OUTPUT ${zip}
   WORKING_DIRECTORY ${zip_dir}
   DEPENDS velmora ${zip_dir}/README.txt VERBATIM)
 add_custom_target(windows_zip ALL DEPENDS ${zip})
+
+# The MSI, for deploying to many machines (cmake/msi.cmake).
+set(msi ${CMAKE_CURRENT_BINARY_DIR}/velmora-${PROJECT_VERSION}-x64.msi)
+add_custom_command(OUTPUT ${msi}
+  COMMAND ${CMAKE_COMMAND} -DVERSION=${PROJECT_VERSION} -DDESCRIPTION=${PROJECT_DESCRIPTION}
+          -DINPUT_DIR=${zip_dir} -DICON=${ico} -DOUTPUT_DIR=${CMAKE_CURRENT_BINARY_DIR}
+          -DSOURCE_DIR=${PROJECT_SOURCE_DIR} -P ${PROJECT_SOURCE_DIR}/cmake/msi.cmake
+  DEPENDS ${zip} ${ico} cmake/msi.cmake data/velmora.wxs.in data/changelog VERBATIM)
+add_custom_target(windows_msi ALL DEPENDS ${msi})

@@ -13,11 +13,9 @@ namespace {
 
 constexpr int pixels_per_unit = view_size / 4;  // the view box spans -2 to 2
 
-constexpr std::uint32_t grey = 0x808080, black = 0x000000, white = 0xffffff, red = 0xff0000;
-constexpr std::uint32_t front_at_half_height = 0x604080;  // hue 270, s = v = 0.5
-constexpr std::uint32_t cyan_at_half_height = 0x408080;    // hue 180, s = v = 0.5
-constexpr std::uint32_t front_rim = 0x8000ff;                // hue 270, s = v = 1
-constexpr std::uint32_t front_below_rim = 0x7f13ea;          // hue 270, s = v = 0.92
+constexpr std::uint32_t black = 0x000000, white = 0xffffff, red = 0xff0000;
+constexpr std::uint32_t front_rim = 0x8000ff;        // hue 270, s = v = 1
+constexpr std::uint32_t front_below_rim = 0x7f13ea;  // hue 270, s = v = 0.92
 
 bool pixel_is(Display* display, int x, int y, std::uint32_t colour, int tolerance = 2)
 {

@@ -75,6 +75,11 @@ inline Pixels grab_view(Display* display)
     return grab(display, view_left, view_top, view_size, view_size);
 }
 
+// Colours of the picture that the tests look for.
+constexpr std::uint32_t grey = 0x808080;                  // the background
+constexpr std::uint32_t front_at_half_height = 0x604080;  // hue 270, s = v = 0.5
+constexpr std::uint32_t cyan_at_half_height = 0x408080;   // hue 180, s = v = 0.5
+
 // True when every channel of a and b differs by at most tolerance.
 bool near_colour(std::uint32_t a, std::uint32_t b, int tolerance = 2);
 
