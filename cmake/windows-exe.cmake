@@ -15,9 +15,10 @@ add_custom_command(OUTPUT ${ico} COMMAND ${ICOTOOL} -c -o ${ico} ${ico_pngs} -r 
 configure_file(data/velmora.rc.in velmora.rc @ONLY)
 set_source_files_properties(${CMAKE_CURRENT_BINARY_DIR}/velmora.rc PROPERTIES OBJECT_DEPENDS ${ico})
 target_sources(velmora PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/velmora.rc)
-# A GUI program, stripped, with the C++ runtime and threads linked in.
+# A GUI program, stripped, with the C++ runtime and threads linked in, and
+# no link time in its header, so that every build gives the same bytes.
 set_target_properties(velmora PROPERTIES WIN32_EXECUTABLE ON)
-target_link_options(velmora PRIVATE -static -s)
+target_link_options(velmora PRIVATE -static -s -Wl,--no-insert-timestamp)
 
 set(zip_dir ${CMAKE_CURRENT_BINARY_DIR}/zip)
 set(zip ${CMAKE_CURRENT_BINARY_DIR}/velmora-${PROJECT_VERSION}-windows-x64.zip)
