@@ -50,8 +50,9 @@ package:
 	  SOURCE_DATE_EPOCH=$$(dpkg-parsechangelog -l ../data/changelog -STimestamp) cpack
 	lintian -EvIL +pedantic --fail-on warning $(PACKAGE)/velmora_*.deb
 
-# velmora.exe and its zip, cross-built with MinGW-w64. FLTK is fetched from
-# its repository, or taken from FLTK_SOURCE, a folder holding its source.
+# velmora.exe, its zip and its MSI, cross-built with MinGW-w64. FLTK is
+# fetched from its repository, or taken from FLTK_SOURCE, a folder holding
+# its source.
 windows:
 	cmake -S . -B $(WINDOWS) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
 	  -DCMAKE_BUILD_TYPE=Release \

@@ -1,5 +1,5 @@
-# One portable velmora.exe, with its icon and version information, and the
-# zip that hands it out.
+# One portable velmora.exe, with its icon and version information, the zip
+# that hands it out and the MSI that installs it.
 find_program(ICOTOOL icotool REQUIRED)
 set(ico ${CMAKE_CURRENT_BINARY_DIR}/velmora.ico)
 set(ico_pngs)
