@@ -127,8 +127,11 @@ void ConeView::on_push()
     // Keep both divisors below away from zero.
     if (press_y == 0) press_y += 1;
     if (press_y == h()) press_y -= 1;
-    phi_per_pixel_up = (half_turn - phi) / press_y;
-    phi_per_pixel_down = phi / (h() - press_y);
+    // Moving up lowers the tilt towards 0 and moving down raises it towards
+    // half a turn, so each scale is the distance left in its own direction;
+    // the tilt then stays within 0 .. 3.142 however many drags follow.
+    phi_per_pixel_up = phi / press_y;
+    phi_per_pixel_down = (half_turn - phi) / (h() - press_y);
     theta_per_pixel = full_turn / w();
     press_theta = theta;
     press_phi = phi;

@@ -172,6 +172,33 @@ TEST(Velmora, WindowPictureDragSliderAndEscape)
                pixel_is(display, centre_x, centre_y, front_at_half_height, 4);
     })) << std::hex << grab(display, centre_x, centre_y, 1, 1).rgb.at(0);
 
+    // Many tilts in a row stay within half a turn. With the cut back at
+    // (nearly) the full value, eight drags from the centre to below the
+    // window, each also a quarter view width right, show the top disk every
+    // time, turned a quarter further each (hue 270, 180, 90 and 0 at its
+    // right-hand rim); then one drag up past the view's top shows the apex.
+    move_pointer(display, 20 + 10 + 700 - 9, 20 + 730);
+    press_button(display, true);
+    press_button(display, false);
+    const std::uint32_t right_rims[] = {0x8000ff, 0x00ffff, 0x80ff00, red};
+    for (int drag = 0; drag < 8; ++drag) {
+        move_pointer(display, centre_x, centre_y);
+        press_button(display, true);
+        move_pointer(display, centre_x + view_size / 4, 1000);
+        EXPECT_TRUE(wait_until([&] {
+            return pixel_is(display, centre_x, centre_y, white, 8) &&
+                   pixel_is(display, centre_x + pixels_per_unit - 5, centre_y, right_rims[drag % 4],
+                            rim_tolerance);
+        })) << "drag " << drag;
+        press_button(display, false);
+    }
+    move_pointer(display, centre_x, centre_y);
+    press_button(display, true);
+    move_pointer(display, centre_x, 0);
+    EXPECT_TRUE(wait_until([&] { return pixel_is(display, centre_x, centre_y, black, 8); }))
+        << std::hex << grab(display, centre_x, centre_y, 1, 1).rgb.at(0);
+    press_button(display, false);
+
     // Pressed at the right end of its track and dragged to the far left, the
     // slider cuts the cone down to nothing while the button is still down. (The
     // toolkit delivers motion lazily, so a release sent at once would

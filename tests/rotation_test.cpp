@@ -3,6 +3,9 @@
 #include <FL/Fl.H>
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <random>
+
 namespace {
 
 // Feeds pointer events straight to a view that is never shown.
@@ -38,8 +41,8 @@ TEST(Rotation, DragAnglesFollowThePressScales)
     const Case cases[] = {
         {350, 350, 1.571, 350, 0, 0.0, up},                            // ≈ 0.0045
         {350, 350, 1.571, 350, 750, 0.0, 1.571 + 349 * 1.571 / 350},   // ≈ 3.1375
-        {350, 350, 1.0, 350, 0, 0.0, 1.0 - 349 * 2.142 / 350},         // ≈ -1.14
-        {350, 350, 1.0, 350, 699, 0.0, 1.0 + 349 * 1.0 / 350},         // ≈ 2.0
+        {350, 350, 1.0, 350, 0, 0.0, 1.0 - 349 * 1.0 / 350},           // ≈ 0.0029
+        {350, 350, 1.0, 350, 699, 0.0, 1.0 + 349 * 2.142 / 350},       // ≈ 3.136
         {0, 350, 1.571, 350, 350, 3.142, 1.571},                       // half width right
         {700, 350, 1.571, 0, 350, -6.284, 1.571},                      // full width left
         {350, 350, 1.571, 2000, 350, 1650 * 6.284 / 700, 1.571},       // sideways unbounded
@@ -47,10 +50,10 @@ TEST(Rotation, DragAnglesFollowThePressScales)
         {350, 1, 1.571, 350, 0, 0.0, 1.571},
         {350, 699, 1.571, 350, 900, 0.0, 1.571},     // bottom row: never tilts down
         {350, 700, 1.571, 350, 700, 0.0, 1.571},     // row h() is row h() - 1
-        {350, 350, 4.0, 350, 100, 0.0, 4.0 + 250 * 0.858 / 350},   // up scale < 0
-        {350, 350, -0.5, 350, 600, 0.0, -0.5 - 250 * 0.5 / 350},   // down scale < 0
-        {350, 350, 0.0, 350, 600, 0.0, 0.0},                       // down scale 0
-        {350, 350, 3.142, 350, 100, 0.0, 3.142},                   // up scale 0
+        {350, 350, 0.0, 350, 100, 0.0, 0.0},                       // nothing left upwards
+        {350, 350, 0.0, 350, 600, 0.0, 250 * 3.142 / 350},
+        {350, 350, 3.142, 350, 600, 0.0, 3.142},                   // nothing left downwards
+        {350, 350, 3.142, 350, 100, 0.0, 3.142 - 250 * 3.142 / 350},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "press (" << c.press_x << ", " << c.press_y
@@ -80,6 +83,30 @@ TEST(Rotation, PressChangesNothingAndReturningRestoresExactly)
     pointer.view.handle(FL_PUSH);
     pointer.drag(123, 456);
     EXPECT_NEAR(pointer.view.theta, 2.5, 1e-12);
+}
+
+TEST(Rotation, TiltStaysWithinHalfATurnOverManyDrags)
+{
+    Pointer pointer;
+    pointer.view.phi = 1.571;
+    const auto drag_from = [&](int press_x, int press_y, int drag_x, int drag_y) {
+        Fl::e_x = press_x;
+        Fl::e_y = press_y;
+        pointer.view.handle(FL_PUSH);
+        pointer.drag(drag_x, drag_y);
+        const double phi = pointer.view.phi;
+        return std::isfinite(phi) && phi >= 0.0 && phi <= 3.142;
+    };
+    // From the centre to below the view and back above it, over and over,
+    // then presses and drags anywhere, past every edge too.
+    std::mt19937 random(20);
+    std::uniform_int_distribution<int> press(0, 700), drag(-300, 1000);
+    for (int i = 0; i < 3000; ++i) {
+        SCOPED_TRACE(i);
+        ASSERT_TRUE(drag_from(350, 350, 350, 750));
+        if (i % 3 == 0) ASSERT_TRUE(drag_from(350, 350, 350, -50));
+        ASSERT_TRUE(drag_from(press(random), press(random), drag(random), drag(random)));
+    }
 }
 
 TEST(Rotation, OtherEventsGoToTheBaseWindow)
