@@ -28,13 +28,13 @@ GREY, CYAN = 0x808080, 0x408080  # hue 180 at half height
 
 
 def view(driver):
-    """The view as shown, cut from the whole window's screenshot (WebKit's
-    element screenshots come out shifted)."""
+    """The view as shown, in device pixels, cut from the whole window's
+    screenshot (WebKit's element screenshots come out shifted)."""
     box = driver.execute_script(
         'const b = document.querySelector("canvas").getBoundingClientRect();'
-        'return [b.left, b.top, b.right, b.bottom]')
+        'return [b.left, b.top, b.right, b.bottom].map(v => Math.round(v * devicePixelRatio))')
     shot = Image.open(io.BytesIO(driver.get_screenshot_as_png())).convert('RGB')
-    return shot.crop([round(v) for v in box])
+    return shot.crop(box)
 
 
 def near(pixel, colour, tolerance=4):
@@ -50,6 +50,24 @@ def like_desktop(image):
     desktop = Image.open(SCREENSHOT).convert('RGB').crop((10, 10, 710, 710))
     return image.size == desktop.size and sum(
         max(p) > 3 for p in ImageChops.difference(image, desktop).getdata()) <= 20
+
+
+def blended(image):
+    """The most pixels, across the cone's left and right edges on a few rows,
+    that are a mix of the grey ground and the cone's colour further in: none
+    where the drawing buffer maps one to one onto the screen."""
+    image = image.crop((3, 3, image.width - 3, image.height - 3))  # not the frame's edge
+    worst = 0
+    for fraction in (0.35, 0.45, 0.55, 0.65):
+        row = [image.getpixel((x, int(image.height * fraction))) for x in range(image.width)]
+        cone = [x for x, p in enumerate(row) if not near(p, GREY, 2)]
+        for edge, inward in ((cone[0], 1), (cone[-1], -1)):
+            inner = row[edge + 4 * inward]
+            to_grey = [128 - c for c in inner]
+            length = sum(d * d for d in to_grey) or 1
+            worst = max(worst, sum(sum((a - c) * d for a, c, d in zip(p, inner, to_grey)) / length > 0.15
+                                   for p in row[edge:edge + 4 * inward:inward]))
+    return worst
 
 
 def all_grey(image):
@@ -88,9 +106,38 @@ def chromium(*flags):
     return webdriver.Chrome(service=Service('/usr/bin/chromedriver'), options=options)
 
 
-def viewport(driver, width, height):
+def viewport(driver, width, height, ratio=1, mobile=False):
     driver.execute_cdp_cmd('Emulation.setDeviceMetricsOverride',
-                           {'width': width, 'height': height, 'deviceScaleFactor': 1, 'mobile': False})
+                           {'width': width, 'height': height, 'deviceScaleFactor': ratio, 'mobile': mobile})
+
+
+def box(driver, selector):
+    return driver.execute_script(
+        f'const b = document.querySelector("{selector}").getBoundingClientRect();'
+        'return {left: b.left, top: b.top, right: b.right, bottom: b.bottom, width: b.width, height: b.height}')
+
+
+def fits(driver):
+    """The view and the whole slider are on screen, and nothing scrolls."""
+    width, height = driver.execute_script('return [document.documentElement.clientWidth, '
+                                          'document.documentElement.clientHeight]')
+    frame = box(driver, '#frame')
+    return (frame['left'] >= 0 and frame['top'] >= 0 and frame['right'] <= width and
+            frame['bottom'] <= height and driver.execute_script(
+                'return scrollX + scrollY + document.documentElement.scrollWidth') == width)
+
+
+AXE = os.path.join(os.path.dirname(os.path.abspath(__file__)), '../build-deps/node_modules/axe-core/axe.min.js')
+
+
+def accessibility_violations(driver):
+    """What axe-core finds against WCAG 2.1 A and AA, and its best practices."""
+    if not driver.execute_script('return typeof axe != "undefined"'):
+        driver.execute_script(open(AXE).read())
+    return driver.execute_async_script(
+        'const done = arguments[arguments.length - 1];'
+        'axe.run(document, {runOnly: ["wcag2a", "wcag2aa", "wcag21a", "wcag21aa", "best-practice"]})'
+        '.then(r => done(r.violations.map(v => v.id + ": " + v.nodes.map(n => n.target).join(", "))));')
 
 
 def test_chromium():
@@ -101,12 +148,24 @@ def test_chromium():
 
     driver = chromium()
     try:
-        viewport(driver, 1600, 900)
+        # 750 CSS pixels tall, the frame is shown at its own size.
+        viewport(driver, 1600, 750)
         driver.get('file://' + PAGE)
         assert shows(driver, like_desktop)
         assert driver.title == 'Velmora'
         assert driver.execute_script('return performance.getEntriesByType("resource").length') == 0
         assert driver.execute_script('return document.querySelectorAll("link[rel=icon]").length') == 3
+
+        # What assistive technology is told: a main landmark and a heading,
+        # the view an image with a text alternative, the slider "Value"
+        # read out with two decimals; and axe-core finds nothing.
+        nodes = [node for node in driver.execute_cdp_cmd('Accessibility.getFullAXTree', {})['nodes']
+                 if not node['ignored']]
+        named = {(node['role']['value'], node.get('name', {}).get('value')) for node in nodes}
+        assert {('main', ''), ('heading', 'Velmora'), ('slider', 'Value')} <= named, named
+        image, = (name for role, name in named if role == 'image')
+        assert 'HSV colour cone' in image and 'arrow keys' in image
+        assert accessibility_violations(driver) == []
 
         # A quarter view width to the right shows hue 180 in front. A second
         # drag, from there, of three quarters that goes on beyond the view's
@@ -118,28 +177,84 @@ def test_chromium():
         act(driver, mouse, lambda p: p.pointer_up().pointer_down().move_by(175, 0).move_by(350, 0).pointer_up())
         assert shows(driver, like_desktop)
 
-        # The slider: Tab reaches it and Home takes it to the far left, where
-        # nothing is left; a press on its track jumps there (at half the
-        # value the top disk is edge-on across the centre); End brings back
-        # the full cone.
+        # The keyboard: Tab reaches the view first, where 18 presses of an
+        # arrow key are a quarter turn (hue 180 in front, then back), or tilt
+        # the apex (black) and then the top disk (white) towards the viewer.
+        driver.refresh()
+        keys = ActionChains(driver)
+        keys.send_keys(Keys.TAB).perform()
+        assert driver.switch_to.active_element == canvas(driver)
+        for presses, ready in (([Keys.ARROW_RIGHT] * 18, centre_is(CYAN)),
+                               ([Keys.ARROW_LEFT] * 18, like_desktop),
+                               ([Keys.ARROW_UP] * 18, centre_is(0x000000)),
+                               ([Keys.ARROW_DOWN] * 36, centre_is(0xffffff))):
+            keys.send_keys(*presses).perform()
+            assert shows(driver, ready)
+
+        # The slider: Tab goes on to it and Home takes it to the far left,
+        # where nothing is left; it steps by 0.01, and by 0.1 a page, read
+        # out as such; a press on its track jumps there (at half the value
+        # the top disk is edge-on across the centre); End brings back the
+        # full cone.
         driver.refresh()
         slider = driver.find_element(By.CSS_SELECTOR, 'input[type=range]')
-        ActionChains(driver).send_keys(Keys.TAB, Keys.HOME).perform()
+        keys.send_keys(Keys.TAB, Keys.TAB, Keys.HOME).perform()
         assert driver.switch_to.active_element == slider
         assert shows(driver, all_grey)
+        keys.send_keys(Keys.ARROW_RIGHT, Keys.PAGE_UP, Keys.PAGE_UP, Keys.ARROW_LEFT).perform()
+        assert (slider.get_attribute('value'), slider.get_attribute('aria-valuetext')) == ('0.2', '0.20')
         act(driver, mouse, lambda p: p.move_to(slider).click())
         assert shows(driver, lambda image: centre_is(GREY, 0.45)(image) and not centre_is(GREY, 0.55)(image))
-        ActionChains(driver).send_keys(Keys.END).perform()
+        assert slider.get_attribute('aria-valuetext') == '0.50'
+        keys.send_keys(Keys.END).perform()
         assert shows(driver, like_desktop)
+
+        # A turn, a tilt and a cut survive the loss of the GL context: while
+        # it is lost a note stands in the view's place.
+        act(driver, mouse, lambda p: p.move_to(canvas(driver)).pointer_down().move_by(175, 0).pointer_up())
+        assert shows(driver, centre_is(CYAN))
+        driver.execute_script('window.context = document.querySelector("canvas").getContext("webgl")'
+                              '.getExtension("WEBGL_lose_context"); context.loseContext()')
+        assert 'lost' in driver.find_element(By.CLASS_NAME, 'note').text
+        driver.execute_script('context.restoreContext()')
+        assert shows(driver, centre_is(CYAN))
+        assert not driver.find_elements(By.CLASS_NAME, 'note')
+
+        # At twice the pixels (an iPad) the view is drawn at twice the
+        # resolution: crisp edges, and averaged back down, the desktop's
+        # picture within a few levels but for the edges.
+        viewport(driver, 1600, 750, 2)
+        driver.refresh()
+        assert shows(driver, lambda image: image.width == 1400 and blended(image) == 0)
+        desktop = Image.open(SCREENSHOT).convert('RGB').crop((10, 10, 710, 710))
+        halved = view(driver).reduce(2)
+        assert sum(max(p) > 4 for p in ImageChops.difference(halved, desktop).getdata()) <= 1500
+
+        # Any screen: a phone, an iPad and a small old phone are filled edge
+        # to edge, a projector top to bottom (then the view is 1008 pixels
+        # across), never cropped, never scrolled, always with a slider at
+        # least 24 CSS pixels tall to a finger; fine at any pixel ratio.
+        for width, height, ratio, mobile in ((390, 844, 3, True), (820, 1180, 2, True),
+                                             (320, 480, 1.5, True), (1920, 1080, 1, False),
+                                             (1366, 768, 1.25, False)):
+            viewport(driver, width, height, ratio, mobile)
+            driver.refresh()
+            assert shows(driver, lambda image: blended(image) <= 1), (width, height, ratio)
+            assert fits(driver) and box(driver, 'input')['height'] >= 24, (width, height)
+            frame = box(driver, '#frame')
+            assert frame['width'] > width - 24 or frame['height'] > height - 24, (width, frame)
+            if width == 1920:
+                assert driver.execute_script('return document.querySelector("canvas").width') == 1008
+            if mobile and ratio > 1.5:
+                assert accessibility_violations(driver) == [], (width, height)
 
         # A Chromebook's 1366 x 600 below the browser's bars: the frame is
         # scaled down to fit, and a touch drag of a quarter of the view as
         # shown is still a quarter turn.
         viewport(driver, 1366, 600)
         driver.refresh()
-        bottom = driver.execute_script('return document.getElementById("frame").getBoundingClientRect().bottom')
-        assert 599 <= bottom <= 600, bottom
-        shown = driver.execute_script('return document.querySelector("canvas").getBoundingClientRect().width')
+        assert box(driver, '#frame')['bottom'] == 600
+        shown = box(driver, 'canvas')['width']
         assert shown == 560, shown
         finger = PointerInput(interaction.POINTER_TOUCH, 'finger')
         act(driver, finger, lambda p: p.move_to(canvas(driver)).pointer_down().move_by(shown // 4, 0))
@@ -180,8 +295,11 @@ def test_webkit():
         options.add_argument('--automation')
         driver = webdriver.Remote(command_executor=f'http://127.0.0.1:{port}', options=options)
         try:
+            # A viewport 750 CSS pixels tall shows the frame at its own size.
             driver.set_window_size(1200, 950)
             driver.get('file://' + PAGE)
+            bars = 950 - driver.execute_script('return document.documentElement.clientHeight')
+            driver.set_window_size(1200, 750 + bars)
             assert shows(driver, like_desktop)
             mouse = PointerInput(interaction.POINTER_MOUSE, 'mouse')
             act(driver, mouse, lambda p: p.move_to(canvas(driver)).pointer_down().move_by(175, 0))
