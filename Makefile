@@ -48,7 +48,7 @@ package:
 	rm -f $(PACKAGE)/velmora_*.deb
 	cd $(PACKAGE) && umask 022 && \
 	  SOURCE_DATE_EPOCH=$$(dpkg-parsechangelog -l ../data/changelog -STimestamp) cpack
-	lintian -EvIL +pedantic --fail-on warning $(PACKAGE)/velmora_*.deb
+	lintian -EvIL +pedantic --fail-on error,warning $(PACKAGE)/velmora_*.deb
 
 # velmora.exe, its zip and its MSI, cross-built with MinGW-w64. FLTK is
 # fetched from its repository, or taken from FLTK_SOURCE, a folder holding
