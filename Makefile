@@ -11,7 +11,8 @@ SANITIZE_FLAGS := -fsanitize=address,undefined -fno-sanitize-recover=all -fno-om
 PYTHON   := /usr/bin/python3
 MAKEFLAGS += --no-print-directory
 
-.PHONY: build run test package windows windows-test web web-test sanitize lint bench clean
+.PHONY: build run test package package-arm64 package-armhf pi-test pi-test-arm64 pi-test-armhf \
+        windows windows-test web web-test sanitize lint bench clean
 
 build:
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_EXPORT_COMPILE_COMMANDS=ON
@@ -31,7 +32,10 @@ test: build
 # stamped with the changelog's date under a fixed umask, so that every clone
 # gives the same bytes (dpkg-buildflags maps this folder out of the debug
 # info); then the checks a Debian archive and a software centre would make.
-DEB_FLAGS = DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get
+# With CROSS_ARCH (see package-arm64) it is cross-built for that Debian
+# architecture, with that architecture's flags.
+HOST_ENV = $(if $(CROSS_ARCH),DEB_HOST_ARCH=$(CROSS_ARCH))
+DEB_FLAGS = DEB_BUILD_MAINT_OPTIONS=hardening=+all $(HOST_ENV) dpkg-buildflags --get
 PACKAGE_TOOLS := desktop-file-validate appstreamcli groff dpkg-buildflags dpkg-parsechangelog \
                  dpkg-shlibdeps file lintian
 package:
@@ -42,13 +46,39 @@ package:
 	appstreamcli validate --pedantic --no-net data/org.example.velmora.metainfo.xml
 	LC_ALL=C.UTF-8 groff -man -ww -z data/velmora.1
 	cmake -S . -B $(PACKAGE) -DCMAKE_BUILD_TYPE=None -DBUILD_TESTING=OFF \
+	  $(if $(CROSS_ARCH),-DCMAKE_TOOLCHAIN_FILE=cmake/debian-$(CROSS_ARCH).cmake) \
 	  -DCMAKE_CXX_FLAGS="$$($(DEB_FLAGS) CPPFLAGS) $$($(DEB_FLAGS) CXXFLAGS)" \
 	  -DCMAKE_EXE_LINKER_FLAGS="$$($(DEB_FLAGS) LDFLAGS)"
 	cmake --build $(PACKAGE) -j $(JOBS)
 	rm -f $(PACKAGE)/velmora_*.deb
 	cd $(PACKAGE) && umask 022 && \
-	  SOURCE_DATE_EPOCH=$$(dpkg-parsechangelog -l ../data/changelog -STimestamp) cpack
-	lintian -EvIL +pedantic --fail-on warning $(PACKAGE)/velmora_*.deb
+	  SOURCE_DATE_EPOCH=$$(dpkg-parsechangelog -l ../data/changelog -STimestamp) $(HOST_ENV) cpack
+	lintian -EvIL +pedantic --fail-on error,warning $(PACKAGE)/velmora_*.deb
+
+# The same .deb for Raspberry Pi OS, Debian's arm64 and armhf, cross-built
+# against that architecture's libraries (scripts/install-deps --pi), in
+# build-package-<arch>/.
+package-arm64 package-armhf: package-%:
+	@dpkg -s libfltk1.3-dev:$* >/dev/null 2>&1 || { echo "make $@: the $* libraries are" \
+	  "missing; install them with: scripts/install-deps --pi"; exit 1; }
+	$(MAKE) package PACKAGE=$(PACKAGE)-$* CROSS_ARCH=$*
+
+# The whole suite for each Pi architecture in build-<arch>/: the tests and
+# velmora, with that architecture's libraries and software GL, run through
+# QEMU, which the kernel must know to start (binfmt_misc); the X server is
+# the build machine's.
+pi-test: pi-test-arm64 pi-test-armhf
+pi-test-arm64: QEMU := qemu-aarch64
+pi-test-armhf: QEMU := qemu-arm
+pi-test-arm64 pi-test-armhf: pi-test-%:
+	@grep -qsx enabled /proc/sys/fs/binfmt_misc/$(QEMU) || { \
+	  echo "make $@: $* programs cannot run here: $(QEMU) is not registered with the" \
+	       "kernel's binfmt_misc (scripts/install-deps --pi registers it where the kernel allows)"; \
+	  exit 1; }
+	cmake -S . -B $(BUILD)-$* -DCMAKE_TOOLCHAIN_FILE=cmake/debian-$*.cmake \
+	  -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build $(BUILD)-$* -j $(JOBS)
+	cd $(BUILD)-$* && ctest --output-on-failure -j $(JOBS)
 
 # velmora.exe, its zip and its MSI, cross-built with MinGW-w64. FLTK is
 # fetched from its repository, or taken from FLTK_SOURCE, a folder holding
@@ -110,4 +140,5 @@ bench: build web
 	$(PYTHON) bench/web_bench.py $(WEB)/velmora.html
 
 clean:
-	rm -rf $(BUILD) $(RUN) $(PACKAGE) $(WINDOWS) $(WEB) $(SANITIZE)
+	rm -rf $(BUILD) $(RUN) $(PACKAGE) $(WINDOWS) $(WEB) $(SANITIZE) \
+	  $(BUILD)-arm64 $(BUILD)-armhf $(PACKAGE)-arm64 $(PACKAGE)-armhf
