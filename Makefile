@@ -105,7 +105,7 @@ web:
 	emcmake cmake -S . -B $(WEB) -DCMAKE_BUILD_TYPE=MinSizeRel
 	cmake --build $(WEB) -j $(JOBS)
 
-# The page in headless Chromium and in WebKitGTK, on software renderers.
+# The page in headless Chromium, WebKitGTK and Firefox ESR, on software renderers.
 web-test: web
 	$(PYTHON) tests/web_test.py $(WEB)/velmora.html docs/screenshot.png
 

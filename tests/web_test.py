@@ -1,16 +1,21 @@
 #!/usr/bin/python3
-"""velmora.html opened from disk in headless Chromium and in WebKitGTK's
-MiniBrowser, on their software renderers, driven through WebDriver with
-mouse, touch and keys, and checked by what the browser shows.
+"""velmora.html opened from disk in headless Chromium, in WebKitGTK's
+MiniBrowser and in Firefox ESR, on their software renderers, driven through
+WebDriver (Firefox through Marionette) with mouse, touch and keys, and
+checked by what the browser shows.
 
 usage: web_test.py velmora.html screenshot.png"""
+import base64
 import glob
 import gzip
 import io
+import json
 import os
+import shutil
 import socket
 import subprocess
 import sys
+import tempfile
 import time
 
 from PIL import Image, ImageChops
@@ -247,6 +252,11 @@ def test_chromium():
                 assert driver.execute_script('return document.querySelector("canvas").width') == 1008
             if mobile:
                 assert accessibility_violations(driver) == [], (width, height)
+                # Pinching to zoom in enlarges the frame: the page does not fit it back.
+                driver.execute_cdp_cmd('Emulation.setPageScaleFactor', {'pageScaleFactor': 2})
+                driver.execute_script('dispatchEvent(new Event("resize"))')
+                assert box(driver, '#frame')['width'] == frame['width'], width
+                driver.execute_cdp_cmd('Emulation.setPageScaleFactor', {'pageScaleFactor': 1})
 
         # A Chromebook's 1366 x 600 below the browser's bars: the frame is
         # scaled down to fit, and a touch drag of a quarter of the view as
@@ -274,17 +284,26 @@ def test_chromium():
         driver.quit()
 
 
-def test_webkit():
-    """WebKitGTK, the engine family of Safari on iPads, in its MiniBrowser
-    under a private Xvfb."""
+def x_server():
+    """A private Xvfb, and its display's name."""
     read, write = os.pipe()
     server = subprocess.Popen(['Xvfb', '-displayfd', str(write), '-screen', '0', '1600x1000x24',
                                '-nolisten', 'tcp'], pass_fds=[write], stderr=subprocess.DEVNULL)
     os.close(write)
-    display = ':' + os.read(read, 16).decode().strip()
+    return server, ':' + os.read(read, 16).decode().strip()
+
+
+def free_port():
     with socket.socket() as probe:
         probe.bind(('127.0.0.1', 0))
-        port = probe.getsockname()[1]
+        return probe.getsockname()[1]
+
+
+def test_webkit():
+    """WebKitGTK, the engine family of Safari on iPads, in its MiniBrowser
+    under a private Xvfb."""
+    server, display = x_server()
+    port = free_port()
     service = subprocess.Popen(['WebKitWebDriver', f'--port={port}'], stdout=subprocess.DEVNULL,
                                env=dict(os.environ, DISPLAY=display))
     try:
@@ -312,8 +331,86 @@ def test_webkit():
         server.terminate()
 
 
+class Marionette:
+    """Just enough of Firefox's Marionette protocol (length-prefixed JSON
+    over TCP) to stand in for a WebDriver in view() and shows()."""
+
+    def __init__(self, port):
+        while True:
+            try:
+                self.socket = socket.create_connection(('127.0.0.1', port))
+                break
+            except ConnectionRefusedError:
+                time.sleep(0.1)
+        self.sent = 0
+        self.receive()  # the greeting
+
+    def receive(self):
+        length = b''
+        while not length.endswith(b':'):
+            length += self.socket.recv(1)
+        data = b''
+        while len(data) < int(length[:-1]):
+            data += self.socket.recv(int(length[:-1]) - len(data))
+        return json.loads(data)
+
+    def command(self, name, **parameters):
+        self.sent += 1
+        data = json.dumps([0, self.sent, name, parameters]).encode()
+        self.socket.sendall(b'%d:%s' % (len(data), data))
+        _, _, error, result = self.receive()
+        assert not error, error
+        return result.get('value') if isinstance(result, dict) else result
+
+    def execute_script(self, script):
+        return self.command('WebDriver:ExecuteScript', script=script, args=[])
+
+    def get_screenshot_as_png(self):
+        return base64.b64decode(self.command('WebDriver:TakeScreenshot'))
+
+    def perform(self, kind, *actions):
+        self.command('WebDriver:PerformActions', actions=[{'type': kind, 'id': kind, 'actions': actions}])
+
+
+def test_firefox():
+    """Firefox ESR, which has WebGL only on a display, under a private Xvfb:
+    the picture, a drag, and the slider's keys, which step 0.01 and 0.1 a
+    page here too."""
+    server, display = x_server()
+    port = free_port()
+    profile = tempfile.mkdtemp()
+    with open(os.path.join(profile, 'user.js'), 'w') as prefs:
+        prefs.write(f'user_pref("marionette.port", {port});\n')
+    firefox = subprocess.Popen(['firefox-esr', '--marionette', '--no-remote', '--profile', profile],
+                               env=dict(os.environ, DISPLAY=display),
+                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    try:
+        driver = Marionette(port)
+        driver.command('WebDriver:NewSession', capabilities={})
+        driver.command('WebDriver:SetWindowRect', width=1200, height=950)
+        driver.command('WebDriver:Navigate', url='file://' + PAGE)
+        bars = 950 - driver.execute_script('return document.documentElement.clientHeight')
+        driver.command('WebDriver:SetWindowRect', width=1200, height=750 + bars)
+        assert shows(driver, like_desktop)
+        x, y = driver.execute_script('const b = document.querySelector("canvas").getBoundingClientRect();'
+                                     'return [b.left + b.width / 2, b.top + b.height / 2].map(Math.round)')
+        driver.perform('pointer', {'type': 'pointerMove', 'x': x, 'y': y}, {'type': 'pointerDown', 'button': 0},
+                       {'type': 'pointerMove', 'x': x + 175, 'y': y, 'duration': 100})
+        assert shows(driver, centre_is(CYAN))
+        driver.perform('pointer', {'type': 'pointerUp', 'button': 0})
+        driver.execute_script('document.querySelector("input").focus()')
+        driver.perform('key', *({'type': kind, 'value': key} for key in ('\ue012', '\ue00f')
+                                for kind in ('keyDown', 'keyUp')))  # Left, Page Down
+        assert driver.execute_script('return document.querySelector("input").getAttribute("aria-valuetext")') == '0.89'
+    finally:
+        firefox.terminate()
+        firefox.wait()
+        server.terminate()
+        shutil.rmtree(profile)
+
+
 if __name__ == '__main__':
     PAGE, SCREENSHOT = (os.path.abspath(path) for path in sys.argv[1:3])
-    for test in (test_chromium, test_webkit):
+    for test in (test_chromium, test_webkit, test_firefox):
         test()
         print(f'{test.__name__}: passed')
