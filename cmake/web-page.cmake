@@ -10,9 +10,10 @@ target_link_options(velmora PRIVATE -Oz -lglut -lGL -sLEGACY_GL_EMULATION=1 -sGL
 # Debian's emscripten finds its acorn under /usr/share/nodejs, which a node
 # that is not Debian's does not search.
 set_property(TARGET velmora PROPERTY RULE_LAUNCH_LINK "${CMAKE_COMMAND} -E env NODE_PATH=/usr/share/nodejs")
+set(svg ${PROJECT_SOURCE_DIR}/data/velmora.svg)
 set(page ${CMAKE_CURRENT_BINARY_DIR}/velmora.html)
 add_custom_command(OUTPUT ${page}
   COMMAND ${CMAKE_COMMAND} -DTEMPLATE=${PROJECT_SOURCE_DIR}/web/velmora.html.in
-          -DSCRIPT=$<TARGET_FILE:velmora> -DOUTPUT=${page} -P ${PROJECT_SOURCE_DIR}/web/page.cmake
-  DEPENDS velmora web/velmora.html.in web/page.cmake VERBATIM)
+          -DSCRIPT=$<TARGET_FILE:velmora> -DICON=${svg} -DOUTPUT=${page} -P ${PROJECT_SOURCE_DIR}/web/page.cmake
+  DEPENDS velmora web/velmora.html.in web/page.cmake ${svg} VERBATIM)
 add_custom_target(page ALL DEPENDS ${page})

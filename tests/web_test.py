@@ -106,7 +106,7 @@ def test_chromium():
         assert shows(driver, like_desktop)
         assert driver.title == 'Velmora'
         assert driver.execute_script('return performance.getEntriesByType("resource").length') == 0
-        assert driver.execute_script('return document.querySelectorAll("link[rel=icon]").length') == 3
+        assert driver.execute_script('return document.querySelectorAll("link[rel=icon]").length') == 4
 
         # A quarter view width to the right shows hue 180 in front. A second
         # drag, from there, of three quarters that goes on beyond the view's

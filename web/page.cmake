@@ -7,5 +7,27 @@ string(FIND "${lower}" "</script" at)
 if(NOT at EQUAL -1)
   message(FATAL_ERROR "${SCRIPT} holds </script, which would end the page's script early")
 endif()
+
+# The GL emulation's notices that it is an emulation, printed on stderr (the
+# console) at every start; what the program itself says there stays.
+set(notice "err\\(\"WARNING: using emscripten GL [^\"]*\"\\);?")
+string(REGEX MATCHALL "${notice}" notices "${script}")
+if(NOT notices)
+  message(FATAL_ERROR "${SCRIPT} no longer prints the GL emulation's notices as web/page.cmake expects")
+endif()
+string(REGEX REPLACE "${notice}" "" script "${script}")
+
+# The icon as a data URL of the SVG itself, without its XML declaration,
+# comments and line breaks, its quotes made the ones the page's are not.
+file(READ "${ICON}" icon)
+string(REGEX REPLACE "<\\?xml[^>]*>|<!--[^>]*-->" "" icon "${icon}")
+string(REGEX REPLACE "\n *" "" icon "${icon}")
+foreach(pair "%;%25" "#;%23" "\";'" "<;%3C" ">;%3E")
+  list(GET pair 0 from)
+  list(GET pair 1 to)
+  string(REPLACE "${from}" "${to}" icon "${icon}")
+endforeach()
+
+string(REPLACE "@VELMORA_ICON@" "data:image/svg+xml,${icon}" page "${page}")
 string(REPLACE "@VELMORA_SCRIPT@" "${script}" page "${page}")
 file(WRITE "${OUTPUT}" "${page}")
