@@ -10,10 +10,39 @@ target_link_options(velmora PRIVATE -Oz -lglut -lGL -sLEGACY_GL_EMULATION=1 -sGL
 # Debian's emscripten finds its acorn under /usr/share/nodejs, which a node
 # that is not Debian's does not search.
 set_property(TARGET velmora PROPERTY RULE_LAUNCH_LINK "${CMAKE_COMMAND} -E env NODE_PATH=/usr/share/nodejs")
+# build-web/site/, the folder a school hosts: the page as index.html with its
+# manifest and service worker, so that it installs as an app and opens
+# offline, and the icons, rendered from data/velmora.svg. The maskable ones
+# (cut to a circle or any other shape by the system) have the cone at 80 %
+# on the icon's grey, inside the safe zone; the iPad's fills its square, whose
+# corners iPadOS rounds itself.
+set(site ${CMAKE_CURRENT_BINARY_DIR}/site)
 set(svg ${PROJECT_SOURCE_DIR}/data/velmora.svg)
+find_program(RSVG_CONVERT rsvg-convert REQUIRED)
+set(site_icons)
+function(site_icon name size inner)
+  math(EXPR margin "(${size} - ${inner}) / 2")
+  add_custom_command(OUTPUT ${site}/${name}.png
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${site}
+    COMMAND ${RSVG_CONVERT} ${ARGN} -w ${inner} -h ${inner} --page-width ${size} --page-height ${size}
+            --left ${margin} --top ${margin} -o ${site}/${name}.png ${svg}
+    DEPENDS ${svg} VERBATIM)
+  set(site_icons ${site_icons} ${site}/${name}.png PARENT_SCOPE)
+endfunction()
+foreach(size 192 512)
+  site_icon(icon-${size} ${size} ${size})
+  math(EXPR inner "${size} * 4 / 5")
+  site_icon(icon-maskable-${size} ${size} ${inner} -b "#808080")
+endforeach()
+site_icon(apple-touch-icon 180 180 -b "#808080")
+
 set(page ${CMAKE_CURRENT_BINARY_DIR}/velmora.html)
-add_custom_command(OUTPUT ${page}
+add_custom_command(OUTPUT ${page} ${site}/index.html ${site}/manifest.webmanifest ${site}/sw.js
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${site}
   COMMAND ${CMAKE_COMMAND} -DTEMPLATE=${PROJECT_SOURCE_DIR}/web/velmora.html.in
-          -DSCRIPT=$<TARGET_FILE:velmora> -DICON=${svg} -DOUTPUT=${page} -P ${PROJECT_SOURCE_DIR}/web/page.cmake
-  DEPENDS velmora web/velmora.html.in web/page.cmake ${svg} VERBATIM)
-add_custom_target(page ALL DEPENDS ${page})
+          -DSCRIPT=$<TARGET_FILE:velmora> -DICON=${svg} -DOUTPUT=${page} -DSITE=${site}
+          -DMANIFEST=${PROJECT_SOURCE_DIR}/web/manifest.webmanifest
+          -DWORKER=${PROJECT_SOURCE_DIR}/web/sw.js.in -P ${PROJECT_SOURCE_DIR}/web/page.cmake
+  DEPENDS velmora web/velmora.html.in web/page.cmake web/manifest.webmanifest web/sw.js.in ${svg}
+  VERBATIM)
+add_custom_target(page ALL DEPENDS ${page} ${site_icons})

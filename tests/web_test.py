@@ -10,7 +10,10 @@ import io
 import os
 import socket
 import subprocess
+from functools import partial
+from http.server import SimpleHTTPRequestHandler, ThreadingHTTPServer
 import sys
+import threading
 import time
 
 from PIL import Image, ImageChops
@@ -159,6 +162,51 @@ def test_chromium():
         driver.quit()
 
 
+def test_site():
+    """velmora.html over http, and build-web/site/ hosted as a school would:
+    nothing asked of the server but the page, a quiet console, installable,
+    and after one visit it opens with the server gone."""
+    asked = []
+
+    class Files(SimpleHTTPRequestHandler):
+        def log_message(self, *args):
+            asked.append(self.path)
+
+    server = ThreadingHTTPServer(('127.0.0.1', 0), partial(Files, directory=os.path.dirname(PAGE)))
+    threading.Thread(target=server.serve_forever, daemon=True).start()
+    host = f'http://127.0.0.1:{server.server_port}'
+    driver = chromium()
+
+    def console():
+        """What the console got since last asked, but for the software
+        renderer's note on reading frames back, which a page that only
+        clears a WebGL canvas gets too."""
+        return [entry['message'] for entry in driver.get_log('browser')
+                if 'GPU stall due to ReadPixels' not in entry['message']]
+
+    try:
+        viewport(driver, 720, 750)  # the window's size: the frame as it is
+        for url in ('file://' + PAGE, host + '/velmora.html', host + '/site/'):
+            driver.get(url)
+            assert shows(driver, like_desktop), url
+            assert driver.find_element(By.CSS_SELECTOR, 'meta[name=description]').get_attribute('content')
+            assert console() == [], url
+        assert [path for path in asked if not path.startswith('/site/')] == ['/velmora.html'], asked
+        assert driver.execute_cdp_cmd('Page.getInstallabilityErrors', {})['installabilityErrors'] == []
+        assert driver.execute_async_script('''
+            const done = arguments[0];
+            navigator.serviceWorker.ready.then(({active}) => active.state == 'activated' ? done(active.state)
+                                               : active.onstatechange = () => done(active.state));''') == 'activated'
+        server.shutdown()
+        server.server_close()
+        driver.refresh()
+        assert shows(driver, like_desktop)
+        assert console() == []
+    finally:
+        driver.quit()
+        server.server_close()
+
+
 def test_webkit():
     """WebKitGTK, the engine family of Safari on iPads, in its MiniBrowser
     under a private Xvfb."""
@@ -196,6 +244,6 @@ def test_webkit():
 
 if __name__ == '__main__':
     PAGE, SCREENSHOT = (os.path.abspath(path) for path in sys.argv[1:3])
-    for test in (test_chromium, test_webkit):
+    for test in (test_chromium, test_site, test_webkit):
         test()
         print(f'{test.__name__}: passed')
