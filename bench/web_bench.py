@@ -106,7 +106,7 @@ print(f'load to first frame (Chromium {runs[1][0]["version"]}, software GL, medi
 print(f'  floor, a 700 x 700 WebGL canvas cleared: {median("floor"):.0f} ms')
 for ratio in (1, 2):
     print(f'  page at pixel ratio {ratio}: {median(ratio):.0f} ms, {median(ratio) / median("floor"):.2f} x the floor')
-print('  where the page\'s time goes at ratio 1, ms from the start of its load:')
+print('  where the time goes, ms from the start of the load: page at ratio 1, 2, floor')
 for step in ('loaded', 'script run', 'WebAssembly ready', 'context asked for', 'context made', 'frame asked for',
              'first frame'):
-    print(f'    {step:18} {median(1, step):5.0f}')
+    print(f'    {step:18}' + ''.join(f'{median(key, step):6.0f}' for key in (1, 2, 'floor')))
