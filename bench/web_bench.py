@@ -55,7 +55,8 @@ FLOOR = '''<!DOCTYPE html>
 <html lang="en"><head><meta charset="utf-8"><title>floor</title></head>
 <body style="margin: 0"><canvas width="700" height="700"></canvas>
 <script>
-  var gl = document.querySelector('canvas').getContext('webgl', {alpha: false, antialias: false, depth: true});
+  var gl = document.querySelector('canvas').getContext('webgl',
+                                                      {alpha: false, antialias: false, depth: true});
   requestAnimationFrame(function() {
     gl.clearColor(0.5, 0.5, 0.5, 1);
     gl.clear(gl.COLOR_BUFFER_BIT | gl.DEPTH_BUFFER_BIT);
@@ -78,7 +79,8 @@ def steps(page, ratio):
             if time.time() > deadline:
                 sys.exit(f'web_bench: no frame from {page} within 30 s')
             time.sleep(0.01)
-        noted['loaded'] = driver.execute_script('return performance.getEntriesByType("navigation")[0].responseEnd')
+        noted['loaded'] = driver.execute_script(
+            'return performance.getEntriesByType("navigation")[0].responseEnd')
         noted['version'] = driver.capabilities['browserVersion']
         return noted
     finally:
@@ -105,8 +107,9 @@ print(f'web page: {len(data) / 1024:.1f} KiB, {len(gzip.compress(data, 9)) / 102
 print(f'load to first frame (Chromium {runs[1][0]["version"]}, software GL, median of {len(runs[1])}):')
 print(f'  floor, a 700 x 700 WebGL canvas cleared: {median("floor"):.0f} ms')
 for ratio in (1, 2):
-    print(f'  page at pixel ratio {ratio}: {median(ratio):.0f} ms, {median(ratio) / median("floor"):.2f} x the floor')
+    print(f'  page at pixel ratio {ratio}: {median(ratio):.0f} ms, '
+          f'{median(ratio) / median("floor"):.2f} x the floor')
 print('  where the time goes, ms from the start of the load: page at ratio 1, 2, floor')
-for step in ('loaded', 'script run', 'WebAssembly ready', 'context asked for', 'context made', 'frame asked for',
-             'first frame'):
+for step in ('loaded', 'script run', 'WebAssembly ready', 'context asked for', 'context made',
+             'frame asked for', 'first frame'):
     print(f'    {step:18}' + ''.join(f'{median(key, step):6.0f}' for key in (1, 2, 'floor')))

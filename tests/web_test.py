@@ -211,8 +211,8 @@ def test_site():
         assert driver.execute_cdp_cmd('Page.getInstallabilityErrors', {})['installabilityErrors'] == []
         assert driver.execute_async_script('''
             const done = arguments[0];
-            navigator.serviceWorker.ready.then(({active}) => active.state == 'activated' ? done(active.state)
-                                               : active.onstatechange = () => done(active.state));''') == 'activated'
+            navigator.serviceWorker.ready.then(({active}) => active.state == 'activated'
+                ? done(active.state) : active.onstatechange = () => done(active.state));''') == 'activated'
         server.shutdown()
         server.server_close()
         driver.refresh()
