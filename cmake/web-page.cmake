@@ -3,7 +3,8 @@
 # its WebAssembly inline in one page.
 add_executable(velmora src/main.cpp src/cone_view.cpp web/fl.cpp)
 target_include_directories(velmora PRIVATE src web)
-target_compile_options(velmora PRIVATE -Wall -Wextra -Wpedantic -Oz)
+# No fused multiply-adds, as in the native builds.
+target_compile_options(velmora PRIVATE -Wall -Wextra -Wpedantic -Oz -ffp-contract=off)
 # The GL emulation's start is kept short: no WebGL extension is switched on
 # (immediate-mode GL 1.1 needs none), and its scratch buffers are 64 KiB, not
 # 2 MiB: the most a glBegin/glEnd holds is one strip of the cone, 66 vertices
