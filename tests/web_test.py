@@ -162,7 +162,8 @@ def test_chromium():
         assert shows(driver, like_desktop)
         assert driver.title == 'Velmora'
         assert driver.execute_script('return performance.getEntriesByType("resource").length') == 0
-        assert driver.execute_script('return document.querySelectorAll("link[rel=icon]").length') == 4
+        assert shows(driver, lambda _: driver.execute_script(
+            'return document.querySelectorAll("link[rel=icon]").length') == 4)
 
         # What assistive technology is told: a main landmark and a heading,
         # the view an image with a text alternative, the slider "Value"

@@ -162,8 +162,11 @@ EM_JS(void, add_icon, (const unsigned char* pixels, int w, int h), {
     var link = document.createElement('link');
     link.rel = 'icon';
     link.sizes = w + 'x' + h;
-    link.href = canvas.toDataURL();
-    document.head.appendChild(link);
+    // Encoded off the way to the first frame; the page's head has an icon meanwhile.
+    canvas.toBlob(function(png) {
+        link.href = URL.createObjectURL(png);
+        document.head.appendChild(link);
+    });
 });
 
 void Fl_Window::icons(const Fl_RGB_Image* images[], int count)
