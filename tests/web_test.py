@@ -218,8 +218,8 @@ def test_chromium():
         keys.send_keys(Keys.END).perform()
         assert shows(driver, like_desktop)
 
-        # A turn, a tilt and a cut survive the loss of the GL context: while
-        # it is lost a note stands in the view's place.
+        # The turn survives the loss of the GL context, being the program's
+        # own state; while the context is lost a note stands in the view's place.
         act(driver, mouse, lambda p: p.move_to(canvas(driver)).pointer_down().move_by(175, 0).pointer_up())
         assert shows(driver, centre_is(CYAN))
         driver.execute_script('window.context = document.querySelector("canvas").getContext("webgl")'
@@ -401,11 +401,13 @@ class Marionette:
     over TCP) to stand in for a WebDriver in view() and shows()."""
 
     def __init__(self, port):
+        deadline = time.time() + 60
         while True:
             try:
                 self.socket = socket.create_connection(('127.0.0.1', port))
                 break
             except ConnectionRefusedError:
+                assert time.time() < deadline, 'Firefox never listened for Marionette'
                 time.sleep(0.1)
         self.sent = 0
         self.receive()  # the greeting

@@ -192,8 +192,9 @@ EM_JS(void, add_slider, (Fl_Slider* slider, int x, int y, int w, int h, double v
     input.value = value;
     input.setAttribute('aria-label', 'Value');
     input.style.setProperty('--knob', knob + 'px');
+    function read_out() { input.setAttribute('aria-valuetext', (+input.value).toFixed(2)); }
     function moved() {
-        input.setAttribute('aria-valuetext', (+input.value).toFixed(2));
+        read_out();
         _fl_slider_moved(slider, +input.value);
     }
     input.oninput = moved;
@@ -204,7 +205,7 @@ EM_JS(void, add_slider, (Fl_Slider* slider, int x, int y, int w, int h, double v
         input.value = Math.round(+input.value * 100 + page * 100) / 100;
         moved();
     };
-    input.setAttribute('aria-valuetext', (+input.value).toFixed(2));
+    read_out();
     Module.place(input, x, y, w, h);
 });
 
