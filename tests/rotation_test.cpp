@@ -104,7 +104,9 @@ TEST(Rotation, TiltStaysWithinHalfATurnOverManyDrags)
     for (int i = 0; i < 3000; ++i) {
         SCOPED_TRACE(i);
         ASSERT_TRUE(drag_from(350, 350, 350, 750));
-        if (i % 3 == 0) ASSERT_TRUE(drag_from(350, 350, 350, -50));
+        if (i % 3 == 0) {
+            ASSERT_TRUE(drag_from(350, 350, 350, -50));
+        }
         ASSERT_TRUE(drag_from(press(random), press(random), drag(random), drag(random)));
     }
 }
