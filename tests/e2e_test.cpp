@@ -36,7 +36,8 @@ TEST(Velmora, WindowPictureDragSliderAndEscape)
     Process program(server, VELMORA_PATH, {"-geometry", "+300+200", "-bogus"});
 
     Window window = 0;
-    ASSERT_TRUE(wait_until([&] { return (window = find_window(display, "Velmora")) != 0; }));
+    ASSERT_TRUE(wait_until([&] { return (window = find_window(display, "Velmora")) != 0; }))
+        << program.state();
     XWindowAttributes attributes;
     ASSERT_TRUE(XGetWindowAttributes(display, window, &attributes));
     EXPECT_EQ(attributes.x, 20);
@@ -217,7 +218,7 @@ TEST(Velmora, WindowPictureDragSliderAndEscape)
     // Bare Xvfb has no window manager to give the window the keyboard.
     XSetInputFocus(display, window, RevertToParent, CurrentTime);
     press_key(display, "Escape");
-    EXPECT_TRUE(exited_with(program, 0));
+    EXPECT_TRUE(exited_with(program, 0)) << program.state();
     EXPECT_EQ(program.stderr_text, "");
 }
 
@@ -236,7 +237,7 @@ TEST(Velmora, WithoutUsableGlItReportsAndExitsWithOne)
         XServer server(c.server_args, false);
         ASSERT_FALSE(server.name.empty()) << "Xvfb did not start";
         Process program(server, VELMORA_PATH, {}, c.environment);
-        EXPECT_TRUE(exited_with(program, 1));
+        EXPECT_TRUE(exited_with(program, 1)) << program.state();
         // Xvfb 21.1.16 (Debian 13) crashes on an indirect context; the
         // program then ends with the toolkit's "X I/O error" instead.
         if (!server.running()) {

@@ -97,17 +97,19 @@ bool ends_after(Process& program, const std::function<void()>& action)
 }
 
 // Starts a program on the server and ends it with Escape once its window
-// is up: true when it ended with 0.
-bool opens_and_escapes(XServer& server, const std::string& exe)
+// is up: success when it ended with 0.
+testing::AssertionResult opens_and_escapes(XServer& server, const std::string& exe)
 {
     Process program(server, WINE_PATH, {exe}, wine_environment);
     Window window = 0;
     if (!wait_until([&] { return (window = find_window(server.display, "Velmora")) != 0; }, 120))
-        return false;
-    return ends_after(program, [&] {
-               XSetInputFocus(server.display, window, RevertToParent, CurrentTime);
-               press_key(server.display, "Escape");
-           }) && exited_with(program, 0);
+        return testing::AssertionFailure() << "no window: " << program.state();
+    if (ends_after(program, [&] {
+            XSetInputFocus(server.display, window, RevertToParent, CurrentTime);
+            press_key(server.display, "Escape");
+        }) && exited_with(program, 0))
+        return testing::AssertionSuccess();
+    return testing::AssertionFailure() << "not ended with 0 by Escape: " << program.state();
 }
 
 // Velmora's view at start, after a quarter-turn drag and after a press
@@ -155,9 +157,10 @@ TEST(Wine, ExeOpensAndCloses)
     EXPECT_TRUE(opens_and_escapes(server, VELMORA_EXE));
     Process program(server, WINE_PATH, {VELMORA_EXE}, wine_environment);
     Window window = 0;
-    ASSERT_TRUE(wait_until([&] { return (window = find_window(display, "Velmora")) != 0; }, 120));
-    EXPECT_TRUE(ends_after(program, [&] { send_delete_window(display, window); }));
-    EXPECT_TRUE(exited_with(program, 0)) << program.stderr_text;
+    ASSERT_TRUE(wait_until([&] { return (window = find_window(display, "Velmora")) != 0; }, 120))
+        << program.state();
+    EXPECT_TRUE(ends_after(program, [&] { send_delete_window(display, window); })) << program.state();
+    EXPECT_TRUE(exited_with(program, 0)) << program.state();
 
     // Without GLX the main window never maps; the message box, titled like
     // it, waits for OK before the program ends.
@@ -165,7 +168,8 @@ TEST(Wine, ExeOpensAndCloses)
     ASSERT_NE(no_gl.display, nullptr) << "Xvfb did not start";
     Process refused(no_gl, WINE_PATH, {VELMORA_EXE}, wine_environment);
     Window box = 0;
-    ASSERT_TRUE(wait_until([&] { return (box = find_window(no_gl.display, "Velmora")) != 0; }, 120));
+    ASSERT_TRUE(wait_until([&] { return (box = find_window(no_gl.display, "Velmora")) != 0; }, 120))
+        << refused.state();
     XWindowAttributes attributes;
     ASSERT_TRUE(XGetWindowAttributes(no_gl.display, box, &attributes));
     EXPECT_LT(attributes.width, 720) << "the main window, not a message box";
@@ -173,8 +177,8 @@ TEST(Wine, ExeOpensAndCloses)
     EXPECT_TRUE(ends_after(refused, [&] {
         XSetInputFocus(no_gl.display, box, RevertToParent, CurrentTime);
         press_key(no_gl.display, "Return");
-    }));
-    EXPECT_TRUE(exited_with(refused, 1));
+    })) << refused.state();
+    EXPECT_TRUE(exited_with(refused, 1)) << refused.state();
     EXPECT_NE(refused.stderr_text.find("Insufficient GL support"), std::string::npos)
         << refused.stderr_text;
 }
@@ -232,14 +236,16 @@ TEST(Wine, ExeDrawsTheLinuxPicture)
         ASSERT_NE(linux_server.display, nullptr) << "Xvfb did not start";
         Process program(linux_server, VELMORA_PATH, {}, {"GALLIUM_DRIVER=softpipe"});
         Window window = 0;
-        ASSERT_TRUE(wait_until([&] { return (window = find_window(linux_server.display, "Velmora")) != 0; }));
+        ASSERT_TRUE(wait_until([&] { return (window = find_window(linux_server.display, "Velmora")) != 0; }))
+            << program.state();
         linux_views = drive(linux_server.display, window);
     }
     std::vector<std::string> environment = wine_environment;
     environment.push_back("GALLIUM_DRIVER=softpipe");
     Process program(server, WINE_PATH, {VELMORA_EXE}, environment);
     Window window = 0;
-    ASSERT_TRUE(wait_until([&] { return (window = find_window(server.display, "Velmora")) != 0; }, 120));
+    ASSERT_TRUE(wait_until([&] { return (window = find_window(server.display, "Velmora")) != 0; }, 120))
+        << program.state();
     windows_views = drive(server.display, window);
     ASSERT_EQ(linux_views.size(), 3u);
     ASSERT_EQ(windows_views.size(), 3u) << "the exe's view did not follow the same steps";

@@ -47,7 +47,7 @@ bool wait_until(const std::function<bool()>& ready, double seconds)
     return true;
 }
 
-XServer::XServer(const std::vector<std::string>& extra_args, bool connect)
+XServer::XServer(const std::vector<std::string>& extra_args, bool connect, const std::string& screen)
 {
     int fds[2];
     if (pipe(fds) != 0) return;
@@ -57,7 +57,7 @@ XServer::XServer(const std::vector<std::string>& extra_args, bool connect)
         const int devnull = open("/dev/null", O_WRONLY);
         dup2(devnull, STDERR_FILENO);  // Xvfb chatters about fonts and keymaps
         std::vector<std::string> argv = {"Xvfb", "-displayfd", std::to_string(fds[1]),
-                                         "-screen", "0", "1024x1024x24", "-nolisten", "tcp"};
+                                         "-screen", "0", screen, "-nolisten", "tcp"};
         argv.insert(argv.end(), extra_args.begin(), extra_args.end());
         exec_or_die(argv);
     }
@@ -91,6 +91,7 @@ bool XServer::running()
 
 Process::Process(const XServer& server, const std::string& path,
                  const std::vector<std::string>& args, const std::vector<std::string>& environment)
+    : display_name(server.name), server_pid(server.pid)
 {
     int fds[2];
     if (pipe(fds) != 0) return;
@@ -99,6 +100,8 @@ Process::Process(const XServer& server, const std::string& path,
         close(fds[0]);
         dup2(fds[1], STDERR_FILENO);
         setenv("DISPLAY", server.name.c_str(), 1);
+        // This server, even from a desktop where a Wayland session is there.
+        setenv("FLTK_BACKEND", "x11", 1);
         for (const std::string& setting : environment) putenv(const_cast<char*>(setting.c_str()));
         std::vector<std::string> argv = {path};
         argv.insert(argv.end(), args.begin(), args.end());
@@ -106,6 +109,15 @@ Process::Process(const XServer& server, const std::string& path,
     }
     close(fds[1]);
     stderr_fd = fds[0];
+    // Read as it comes, never waiting: Wine's server keeps the pipe open.
+    fcntl(stderr_fd, F_SETFL, O_NONBLOCK);
+}
+
+void Process::read_stderr()
+{
+    char buffer[4096];
+    ssize_t n;
+    while ((n = read(stderr_fd, buffer, sizeof buffer)) > 0) stderr_text.append(buffer, static_cast<size_t>(n));
 }
 
 Process::~Process()
@@ -126,10 +138,7 @@ bool Process::wait_exit(double seconds)
     if (!exited) return false;
     pid = -1;
     max_rss_kib = usage.ru_maxrss;
-    char buffer[4096];
-    ssize_t n;
-    while ((n = read(stderr_fd, buffer, sizeof buffer)) > 0)
-        stderr_text.append(buffer, static_cast<size_t>(n));
+    read_stderr();
     return true;
 }
 
@@ -157,25 +166,135 @@ double Process::cpu_seconds() const
     return total;
 }
 
-Window find_window(Display* display, const char* name)
+namespace {
+
+// Calls found(window, its attributes) for each window named so among the
+// children of parent and, to this depth, theirs (a window manager's frames
+// hold the clients), until found returns true.
+bool each_named(Display* display, Window parent, const char* name, int depth,
+                const std::function<bool(Window, const XWindowAttributes&)>& found)
 {
-    Window root_return, parent, *children = nullptr;
+    Window root_return, parent_return, *children = nullptr;
     unsigned count = 0;
-    Window found = 0;
-    if (!XQueryTree(display, DefaultRootWindow(display), &root_return, &parent, &children, &count))
-        return 0;
-    for (unsigned i = 0; i < count && !found; ++i) {
+    if (!XQueryTree(display, parent, &root_return, &parent_return, &children, &count)) return false;
+    bool done = false;
+    for (unsigned i = 0; i < count && !done; ++i) {
         char* window_name = nullptr;
         XWindowAttributes attributes;
+        if (!XGetWindowAttributes(display, children[i], &attributes)) continue;
         if (XFetchName(display, children[i], &window_name) && window_name &&
-            std::string(window_name) == name &&
-            XGetWindowAttributes(display, children[i], &attributes) &&
-            attributes.map_state == IsViewable)
-            found = children[i];
+            std::string(window_name) == name)
+            done = found(children[i], attributes);
+        else if (depth > 0)
+            done = each_named(display, children[i], name, depth - 1, found);
         if (window_name) XFree(window_name);
     }
     if (children) XFree(children);
+    return done;
+}
+
+// "pid: state in wchan" for each thread of a process.
+std::string threads_of(pid_t pid)
+{
+    std::string text;
+    const std::string tasks = "/proc/" + std::to_string(pid) + "/task";
+    std::unique_ptr<DIR, int (*)(DIR*)> directory(opendir(tasks.c_str()), closedir);
+    if (!directory) return "gone";
+    while (const dirent* entry = readdir(directory.get())) {
+        if (entry->d_name[0] == '.') continue;
+        const std::string task = tasks + "/" + entry->d_name;
+        std::string stat, wchan;
+        for (auto [path, into] : {std::pair{"/stat", &stat}, std::pair{"/wchan", &wchan}}) {
+            std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen((task + path).c_str(), "r"), std::fclose);
+            char line[512] = {};
+            if (file && std::fgets(line, sizeof line, file.get())) *into = line;
+        }
+        // The state follows the command's closing parenthesis.
+        const size_t name_end = stat.rfind(')');
+        const char state = name_end + 2 < stat.size() ? stat[name_end + 2] : '?';
+        text += std::string(text.empty() ? "" : ", ") + entry->d_name + ": " + state + " in " +
+                (wchan.empty() || wchan == "0" ? "user space" : wchan);
+    }
+    return text;
+}
+
+// The windows named Velmora on a server, each with its map state and
+// geometry, asked for by a child process that is given up on after 5 s,
+// as a server that has stopped answering would hold any request for ever.
+std::string velmora_windows(const std::string& display_name)
+{
+    int fds[2];
+    if (pipe(fds) != 0) return "unknown";
+    const pid_t child = fork();
+    if (child == 0) {
+        close(fds[0]);
+        std::string text;
+        Display* display = XOpenDisplay(display_name.c_str());
+        if (!display) {
+            text = "the X server refuses connections";
+        } else {
+            XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
+            each_named(display, DefaultRootWindow(display), "Velmora", 2,
+                       [&](Window window, const XWindowAttributes& attributes) {
+                           int x = 0, y = 0;
+                           Window ignored;
+                           XTranslateCoordinates(display, window, DefaultRootWindow(display), 0, 0,
+                                                 &x, &y, &ignored);
+                           text += std::string(text.empty() ? "" : ", ") +
+                                   (attributes.map_state == IsViewable ? "mapped " : "unmapped ") +
+                                   std::to_string(attributes.width) + " x " +
+                                   std::to_string(attributes.height) + " at (" + std::to_string(x) +
+                                   ", " + std::to_string(y) + ")";
+                           return false;
+                       });
+            if (text.empty()) text = "none";
+        }
+        if (write(fds[1], text.data(), text.size()) < 0) _exit(1);
+        _exit(0);
+    }
+    close(fds[1]);
+    std::string text;
+    const bool answered = wait_until([&] { return waitpid(child, nullptr, WNOHANG) == child; }, 5);
+    if (!answered) {
+        kill(child, SIGKILL);
+        waitpid(child, nullptr, 0);
+        text = "the X server did not answer within 5 s";
+    } else {
+        char buffer[4096];
+        ssize_t n;
+        while ((n = read(fds[0], buffer, sizeof buffer)) > 0) text.append(buffer, static_cast<size_t>(n));
+    }
+    close(fds[0]);
+    return text;
+}
+
+}  // namespace
+
+Window find_window(Display* display, const char* name)
+{
+    Window found = 0;
+    each_named(display, DefaultRootWindow(display), name, 2,
+               [&](Window window, const XWindowAttributes& attributes) {
+                   if (attributes.map_state == IsViewable) found = window;
+                   return found != 0;
+               });
     return found;
+}
+
+std::string Process::state()
+{
+    std::string text;
+    if (pid > 0) {
+        text = "still running (threads " + threads_of(pid) + "; " + std::to_string(cpu_seconds()) +
+               " s of CPU), its X server " + (server_pid > 0 ? threads_of(server_pid) : "unknown");
+    } else if (WIFEXITED(status)) {
+        text = "exited with status " + std::to_string(WEXITSTATUS(status));
+    } else {
+        text = "ended by signal " + std::to_string(WTERMSIG(status));
+    }
+    if (stderr_fd >= 0) read_stderr();
+    return text + "\nprinted: \"" + stderr_text + "\"\nwindows named Velmora: " +
+           velmora_windows(display_name);
 }
 
 Pixels grab(Display* display, int x, int y, int width, int height)

@@ -10,10 +10,12 @@
 #include <string>
 #include <vector>
 
-// Xvfb on a free display, killed when this goes out of scope; connected to
-// unless told otherwise (a connection to a server that dies ends the process).
+// Xvfb on a free display with one screen of this size, killed when this
+// goes out of scope; connected to unless told otherwise (a connection to a
+// server that dies ends the process).
 struct XServer {
-    explicit XServer(const std::vector<std::string>& extra_args = {}, bool connect = true);
+    explicit XServer(const std::vector<std::string>& extra_args = {}, bool connect = true,
+                     const std::string& screen = "1024x1024x24");
     ~XServer();
     XServer(const XServer&) = delete;
     XServer& operator=(const XServer&) = delete;
@@ -37,14 +39,20 @@ struct Process {
 
     bool wait_exit(double seconds);  // true once it has exited
     double cpu_seconds() const;      // CPU time of its live threads so far
+    // What a test that gave up waiting on it saw: its status or what it and
+    // its server are doing, what it printed, and its windows.
+    std::string state();
 
     pid_t pid = -1;
     int status = 0;                  // wait status, once exited
     long max_rss_kib = 0;            // peak resident memory, once exited
-    std::string stderr_text;         // collected when it exits
+    std::string stderr_text;         // collected as it comes
 
 private:
+    void read_stderr();
     int stderr_fd = -1;
+    std::string display_name;
+    pid_t server_pid = -1;
 };
 
 // True once the program has ended within 30 s with this exit status.
@@ -55,7 +63,8 @@ double seconds_now();
 // Polls until ready() holds or the time runs out; returns ready()'s last answer.
 bool wait_until(const std::function<bool()>& ready, double seconds = 30.0);
 
-// A mapped top-level window with this name, or 0.
+// A mapped top-level window with this name, or 0; under a window manager,
+// the client window in its frame.
 Window find_window(Display* display, const char* name);
 
 // 0xRRGGBB pixels of a screen rectangle, row by row.
