@@ -14,7 +14,7 @@ struct ClearOnlyView : Fl_Gl_Window {
 
     void draw() override
     {
-        if (!valid()) glViewport(0, 0, w(), h());
+        if (!valid()) glViewport(0, 0, pixel_w(), pixel_h());
         glClearColor(grey, grey, grey, 1.0f);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     }

@@ -1,22 +1,57 @@
-# FLTK 1.3.9 from its source, for the Windows build: the release commit,
-# or a local copy of it through FETCHCONTENT_SOURCE_DIR_FLTK (no network).
-# 1.3 rather than 1.4: a 1.3 program is not DPI-aware, so Windows scales the
-# whole window on dense screens and the view's w() x h() viewport stays right.
-include(FetchContent)
-FetchContent_Declare(fltk
-  GIT_REPOSITORY https://github.com/fltk/fltk.git
-  GIT_TAG a66273e72621887fcbd0ee5dca2dd133356d5d8a)  # release-1.3.9
-# Only the libraries, with FLTK's own image and zlib code.
-set(FLTK_BUILD_TEST OFF CACHE BOOL "" FORCE)
-set(FLTK_BUILD_EXAMPLES OFF CACHE BOOL "" FORCE)
-set(OPTION_BUILD_HTML_DOCUMENTATION OFF CACHE BOOL "" FORCE)
-set(OPTION_BUILD_PDF_DOCUMENTATION OFF CACHE BOOL "" FORCE)
-set(OPTION_USE_SYSTEM_ZLIB OFF CACHE BOOL "" FORCE)
-set(OPTION_USE_SYSTEM_LIBPNG OFF CACHE BOOL "" FORCE)
-set(OPTION_USE_SYSTEM_LIBJPEG OFF CACHE BOOL "" FORCE)
-FetchContent_MakeAvailable(fltk)
-# Build no more of FLTK than Velmora links (fltk and fltk_gl).
-set_property(DIRECTORY ${fltk_SOURCE_DIR} PROPERTY EXCLUDE_FROM_ALL TRUE)
-# FLTK 1.3's headers test WIN32, which strict C++17 does not define.
-set(FLTK_INCLUDE_DIRS ${fltk_SOURCE_DIR} ${fltk_BINARY_DIR})
-add_compile_definitions(WIN32)
+# FLTK 1.4.5, static, where the system has no FLTK 1.4 of its own (Windows,
+# Debian 12): built once per build folder, while configuring, in a build
+# folder of its own (fltk/), so that its targets, install rules and warnings
+# stay its own. The source is FLTK's release commit, fetched, or FLTK_SOURCE: a folder
+# holding it or a .tar.gz of it (for building without network).
+set(FLTK_SOURCE "" CACHE FILEPATH "FLTK 1.4.5's source, a folder or .tar.gz; empty: fetch it")
+set(fltk_commit a9b1113516ffd15fc7602a6d425a317df30f4720)  # release-1.4.5
+set(fltk_build ${CMAKE_BINARY_DIR}/fltk)
+
+# Only the libraries, with FLTK's own image and zlib code (only the tests
+# read images); on X11 alone, since Wayland needs a newer libdecor than
+# Debian 12 has. Built with Velmora's compilers and flags (hardening,
+# sanitizers).
+set(fltk_options -DCMAKE_BUILD_TYPE=Release -DFLTK_BUILD_TEST=OFF -DFLTK_BUILD_EXAMPLES=OFF -DFLTK_BUILD_FLUID=OFF
+    -DFLTK_BUILD_FLTK_OPTIONS=OFF -DFLTK_BUILD_FORMS=OFF -DFLTK_BUILD_HTML_DOCS=OFF
+    -DFLTK_BUILD_PDF_DOCS=OFF -DFLTK_BACKEND_WAYLAND=OFF -DFLTK_USE_SYSTEM_LIBJPEG=OFF
+    -DFLTK_USE_SYSTEM_LIBPNG=OFF -DFLTK_USE_SYSTEM_ZLIB=OFF
+    "-DCMAKE_C_FLAGS=${CMAKE_CXX_FLAGS}" "-DCMAKE_CXX_FLAGS=${CMAKE_CXX_FLAGS}")
+if(CMAKE_TOOLCHAIN_FILE)
+  get_filename_component(toolchain ${CMAKE_TOOLCHAIN_FILE} ABSOLUTE BASE_DIR ${PROJECT_SOURCE_DIR})
+  list(APPEND fltk_options -DCMAKE_TOOLCHAIN_FILE=${toolchain})
+endif()
+string(SHA1 fltk_stamp "${fltk_commit} ${FLTK_SOURCE} ${CMAKE_GENERATOR} ${fltk_options}")
+
+if(IS_DIRECTORY "${FLTK_SOURCE}")
+  set(fltk_SOURCE_DIR ${FLTK_SOURCE})
+else()
+  set(fltk_SOURCE_DIR ${CMAKE_BINARY_DIR}/fltk-source)
+endif()
+if(NOT EXISTS ${fltk_build}/${fltk_stamp})
+  message(STATUS "Building FLTK 1.4.5 in ${fltk_build} (once, a minute or two)")
+  file(REMOVE_RECURSE ${fltk_build})
+  include(FetchContent)
+  if(FLTK_SOURCE AND NOT IS_DIRECTORY "${FLTK_SOURCE}")
+    FetchContent_Populate(fltk QUIET URL ${FLTK_SOURCE} SOURCE_DIR ${fltk_SOURCE_DIR})
+  elseif(NOT FLTK_SOURCE)
+    message(STATUS "Fetching it from its repository (where there is no network, give its source "
+                   "as FLTK_SOURCE: make FLTK_SOURCE=path/to/fltk-1.4.5-source.tar.gz)")
+    FetchContent_Populate(fltk QUIET GIT_REPOSITORY https://github.com/fltk/fltk.git
+                          GIT_TAG ${fltk_commit} SOURCE_DIR ${fltk_SOURCE_DIR})
+  endif()
+  cmake_host_system_information(RESULT jobs QUERY NUMBER_OF_LOGICAL_CORES)
+  set(log ${CMAKE_BINARY_DIR}/fltk.log)
+  execute_process(COMMAND ${CMAKE_COMMAND} -S ${fltk_SOURCE_DIR} -B ${fltk_build}
+                          -G ${CMAKE_GENERATOR} ${fltk_options}
+                  OUTPUT_FILE ${log} ERROR_FILE ${log} RESULT_VARIABLE failed)
+  if(NOT failed)
+    execute_process(COMMAND ${CMAKE_COMMAND} --build ${fltk_build} --parallel ${jobs}
+                    OUTPUT_FILE ${log} ERROR_FILE ${log} RESULT_VARIABLE failed)
+  endif()
+  if(failed)
+    message(FATAL_ERROR "Building FLTK 1.4.5 failed; see ${log}")
+  endif()
+  file(TOUCH ${fltk_build}/${fltk_stamp})
+endif()
+find_package(FLTK 1.4.5 EXACT CONFIG REQUIRED PATHS ${fltk_build} NO_DEFAULT_PATH
+             NO_CMAKE_FIND_ROOT_PATH)

@@ -94,8 +94,10 @@ void ConeView::draw()
 {
     if (!valid()) {
         // No matrix mode is chosen: a fresh context has model-view current,
-        // and the push/pop below keeps it intact between frames.
-        glViewport(0, 0, w(), h());
+        // and the push/pop below keeps it intact between frames. The
+        // viewport is in drawing-buffer pixels, which on a scaled screen
+        // outnumber the window units of w() and h().
+        glViewport(0, 0, pixel_w(), pixel_h());
         glLoadIdentity();
         glOrtho(-2, 2, -2, 2, -2, 2);
         glClearColor(0.5, 0.5, 0.5, 1.0);
