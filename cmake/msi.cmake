@@ -10,11 +10,8 @@
 set(UPGRADE_CODE 62C84E1F-5EB0-4754-9545-740462CAACEE)
 string(UUID PRODUCT_CODE NAMESPACE ${UPGRADE_CODE} NAME "velmora ${VERSION}" TYPE SHA1 UPPER)
 
-file(STRINGS "${SOURCE_DIR}/data/changelog" trailer REGEX "^ -- " LIMIT_COUNT 1)
-string(REGEX REPLACE "^ -- .*>  " "" release_date "${trailer}")
-execute_process(COMMAND date -u -d "${release_date}" "+%Y-%m-%d %H:%M:%S"
-                OUTPUT_VARIABLE release_time OUTPUT_STRIP_TRAILING_WHITESPACE
-                COMMAND_ERROR_IS_FATAL ANY)
+include(${SOURCE_DIR}/cmake/release-time.cmake)
+release_time(release_time)
 
 set(stage "${OUTPUT_DIR}/msi-${VERSION}")
 file(REMOVE_RECURSE "${stage}")

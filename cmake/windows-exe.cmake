@@ -32,19 +32,27 @@ function(copy_with_crlf from to)
 endfunction()
 copy_with_crlf(LICENSE ${zip_dir}/LICENSE.txt)
 copy_with_crlf(${fltk_SOURCE_DIR}/COPYING ${zip_dir}/FLTK-COPYING.txt)
+# Every entry is dated like the changelog's release, in UTC (a zip holds
+# local times), so that every build gives the same bytes.
+include(cmake/release-time.cmake)
+release_time(zip_time)
 add_custom_command(OUTPUT ${zip}
   COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:velmora> ${zip_dir}/velmora.exe
-  COMMAND ${CMAKE_COMMAND} -E tar cf ${zip} --format=zip
-          velmora.exe README.txt LICENSE.txt FLTK-COPYING.txt
+  COMMAND ${CMAKE_COMMAND} -E env TZ=UTC ${CMAKE_COMMAND} -E tar cf ${zip} --format=zip
+          "--mtime=${zip_time} UTC" velmora.exe README.txt LICENSE.txt FLTK-COPYING.txt
   WORKING_DIRECTORY ${zip_dir}
-  DEPENDS velmora ${zip_dir}/README.txt VERBATIM)
+  DEPENDS velmora ${zip_dir}/README.txt data/changelog VERBATIM)
 add_custom_target(windows_zip ALL DEPENDS ${zip})
 
-# The MSI, for deploying to many machines (cmake/msi.cmake).
+# The MSI, for deploying to many machines (cmake/msi.cmake), made from the
+# zip's folder. It depends on the zip through its target: listing the zip
+# itself would give both targets a copy of its rule, run at once in a
+# parallel build.
 set(msi ${CMAKE_CURRENT_BINARY_DIR}/velmora-${PROJECT_VERSION}-x64.msi)
 add_custom_command(OUTPUT ${msi}
   COMMAND ${CMAKE_COMMAND} -DVERSION=${PROJECT_VERSION} -DDESCRIPTION=${PROJECT_DESCRIPTION}
           -DINPUT_DIR=${zip_dir} -DICON=${ico} -DOUTPUT_DIR=${CMAKE_CURRENT_BINARY_DIR}
           -DSOURCE_DIR=${PROJECT_SOURCE_DIR} -P ${PROJECT_SOURCE_DIR}/cmake/msi.cmake
-  DEPENDS ${zip} ${ico} cmake/msi.cmake data/velmora.wxs.in data/changelog VERBATIM)
+  DEPENDS velmora windows_zip ${zip_dir}/README.txt ${ico} cmake/msi.cmake cmake/release-time.cmake
+          data/velmora.wxs.in data/changelog VERBATIM)
 add_custom_target(windows_msi ALL DEPENDS ${msi})
