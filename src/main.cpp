@@ -7,6 +7,11 @@
 #include <FL/Fl_Window.H>
 #include <FL/gl.h>
 
+#ifdef FLTK_USE_WAYLAND
+#include <FL/platform.H>
+#endif
+
+#include <algorithm>
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
@@ -40,6 +45,46 @@ void report_error(const char* format, ...)
     }
 }
 
+#ifdef FLTK_USE_WAYLAND
+// Prints like the toolkit's own handler and ends the program. Its GL support
+// on Wayland ends it here when EGL cannot be had: the failure that X11
+// reports as no GL visual, and so reported in the same words.
+void report_fatal_error(const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    std::vfprintf(stderr, format, args);
+    va_end(args);
+    std::fputc('\n', stderr);
+    if (std::strstr(format, "egl") || std::strstr(format, "EGL")) report_error("Insufficient GL support");
+    std::exit(1);
+}
+#endif
+
+// Where the window, frame included, would not fit the work area of its
+// screen at the platform's scale (a 1280 x 720 projector, a laptop's
+// 768 lines less a panel, the Pi's 800 x 480 display), lowers the toolkit's
+// scale until it does and puts the window inside the work area. The frame's
+// size is the window manager's, known only once it has framed the window,
+// so room is left for a generous one, in the screen's units at the
+// platform's scale (where the window manager draws it).
+void fit_to_screen(Fl_Window& window)
+{
+    constexpr int title_bar = 40, border = 4;
+    const int screen = Fl::screen_num(window.x(), window.y());
+    int x, y, w, h;
+    Fl::screen_work_area(x, y, w, h, screen);
+    const float scale = Fl::screen_scale(screen);
+    const float fit = std::min(static_cast<float>(w - 2 * border) / static_cast<float>(window.w()),
+                               static_cast<float>(h - title_bar - border) / static_cast<float>(window.h()));
+    if (fit >= 1.0f) return;
+    const float lower = scale * fit;
+    Fl::screen_scale(screen, lower);
+    Fl::screen_work_area(x, y, w, h, screen);
+    window.position(x + static_cast<int>(std::ceil(border * scale / lower)),
+                    y + static_cast<int>(std::ceil(title_bar * scale / lower)));
+}
+
 // The window's icon, computed rather than read from a file: the cone from
 // the front as the view first shows it, apex down, on a transparent ground.
 void paint_icon(unsigned char* rgba, int size)
@@ -65,6 +110,10 @@ void paint_icon(unsigned char* rgba, int size)
 
 int main()
 {
+    Fl::error = report_error;
+#ifdef FLTK_USE_WAYLAND
+    Fl::fatal = report_fatal_error;  // before the view, which sets up EGL on Wayland
+#endif
     Fl_Window main_window(20, 20, 720, 750, "Velmora");
     main_window.begin();
     auto* view = new ConeView(10, 10, 700, 700, "Velmora");
@@ -76,8 +125,12 @@ int main()
     main_window.end();
 
     // The class and icon let docks and task bars match the window to its
-    // desktop entry; the toolkit copies the images.
+    // desktop entry; the toolkit copies the images. On Wayland the class is
+    // the app id, which names the desktop entry itself.
     main_window.xclass("velmora");
+#ifdef FLTK_USE_WAYLAND
+    if (fl_wl_display()) main_window.xclass("org.example.velmora");
+#endif
     unsigned char pixels_16[16 * 16 * 4], pixels_32[32 * 32 * 4], pixels_48[48 * 48 * 4];
     paint_icon(pixels_16, 16);
     paint_icon(pixels_32, 32);
@@ -87,7 +140,7 @@ int main()
     const Fl_RGB_Image* icons[] = {&icon_16, &icon_32, &icon_48};
     main_window.icons(icons, 3);
 
-    Fl::error = report_error;
+    fit_to_screen(main_window);
     main_window.show();
     // A display may offer a GL visual and still refuse a working context
     // (indirect GLX over ssh -X, some remote desktops, broken drivers); the

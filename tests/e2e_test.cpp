@@ -5,6 +5,7 @@
 #include "x_session.h"
 
 #include <FL/Fl_PNG_Image.H>
+#include <X11/Xatom.h>
 #include <X11/Xutil.h>
 
 #include <cstdio>
@@ -19,11 +20,83 @@ constexpr std::uint32_t front_below_rim = 0x7f13ea;  // hue 270, s = v = 0.92
 
 bool pixel_is(Display* display, int x, int y, std::uint32_t colour, int tolerance = 2)
 {
-    return near_colour(grab(display, x, y, 1, 1).rgb.at(0), colour, tolerance);
+    const Pixels pixel = grab(display, x, y, 1, 1);
+    return !pixel.rgb.empty() && near_colour(pixel.rgb[0], colour, tolerance);
 }
 
 // Inside the rim the saturation is a little short of full.
 constexpr int rim_tolerance = 24;
+
+// The README's screenshot of the window at scale 1.
+Pixels screenshot()
+{
+    Fl_PNG_Image png(SCREENSHOT_PATH);
+    Pixels pixels;
+    if (png.w() != 720 || png.d() != 3) return pixels;
+    pixels.width = png.w();
+    const auto* p = reinterpret_cast<const unsigned char*>(png.data()[0]);
+    for (int i = 0; i < png.w() * png.h(); ++i, p += 3)
+        pixels.rgb.push_back(std::uint32_t{p[0]} << 16 | p[1] << 8 | p[2]);
+    return pixels;
+}
+
+std::vector<long> cardinals(Display* display, Window window, const char* property)
+{
+    Atom type = 0;
+    int format = 0;
+    unsigned long items = 0, left = 0;
+    unsigned char* data = nullptr;
+    std::vector<long> values;
+    if (XGetWindowProperty(display, window, XInternAtom(display, property, False), 0, 64, False,
+                           AnyPropertyType, &type, &format, &items, &left, &data) == Success &&
+        format == 32)
+        values.assign(reinterpret_cast<long*>(data), reinterpret_cast<long*>(data) + items);
+    if (data) XFree(data);
+    return values;
+}
+
+// A panel along the bottom of the screen, which the window manager keeps
+// out of the work area, as a laptop's task bar is.
+void add_panel(Display* display, int height)
+{
+    const Window root = DefaultRootWindow(display);
+    const int width = DisplayWidth(display, 0), bottom = DisplayHeight(display, 0);
+    const Window panel = XCreateSimpleWindow(display, root, 0, bottom - height, width, height, 0, 0, 0);
+    const Atom dock = XInternAtom(display, "_NET_WM_WINDOW_TYPE_DOCK", False);
+    XChangeProperty(display, panel, XInternAtom(display, "_NET_WM_WINDOW_TYPE", False), XA_ATOM, 32,
+                    PropModeReplace, reinterpret_cast<const unsigned char*>(&dock), 1);
+    const long strut[12] = {0, 0, 0, height, 0, 0, 0, 0, 0, 0, 0, width - 1};
+    XChangeProperty(display, panel, XInternAtom(display, "_NET_WM_STRUT_PARTIAL", False), XA_CARDINAL,
+                    32, PropModeReplace, reinterpret_cast<const unsigned char*>(strut), 12);
+    XMapWindow(display, panel);
+    XSync(display, False);
+}
+
+// How many of the cone's edge pixels, the first and last that are not the
+// grey ground on each row, are a mix of the ground and the cone's colour a
+// few pixels further in: none where the view is drawn at full resolution.
+double blended_share(const Pixels& view)
+{
+    int edges = 0, blended = 0;
+    for (int y = 0; y < static_cast<int>(view.rgb.size()) / view.width; ++y) {
+        int first = 0, last = view.width - 1;
+        while (first < view.width && near_colour(view.at(first, y), grey)) ++first;
+        while (last > first && near_colour(view.at(last, y), grey)) --last;
+        if (last - first < 16) continue;
+        for (const auto& [edge, inward] : {std::pair{first, 1}, std::pair{last, -1}}) {
+            const std::uint32_t pixel = view.at(edge, y), inner = view.at(edge + 4 * inward, y);
+            double along = 0, length = 0;
+            for (int shift = 0; shift < 24; shift += 8) {
+                const double to_grey = 128.0 - (inner >> shift & 0xff);
+                along += (static_cast<double>(pixel >> shift & 0xff) - (inner >> shift & 0xff)) * to_grey;
+                length += to_grey * to_grey;
+            }
+            ++edges;
+            blended += length > 0 && along / length > 0.15;
+        }
+    }
+    return edges ? static_cast<double>(blended) / edges : 1.0;
+}
 
 }  // namespace
 
@@ -109,17 +182,12 @@ TEST(Velmora, WindowPictureDragSliderAndEscape)
 
     // The slider at start-up, knob at the right-hand end, looks as in the
     // README's screenshot: the bottom 40 rows of the window, margins included.
-    Fl_PNG_Image screenshot(SCREENSHOT_PATH);
-    ASSERT_EQ(screenshot.w(), 720);
-    ASSERT_EQ(screenshot.d(), 3);
+    const Pixels expected = screenshot();
+    ASSERT_EQ(expected.width, 720);
     const Pixels strip = grab(display, 20, 20 + 710, 720, 40);
-    const auto* png = reinterpret_cast<const unsigned char*>(screenshot.data()[0]);
     int differing = 0;
     for (int y = 0; y < 40; ++y)
-        for (int x = 0; x < 720; ++x) {
-            const unsigned char* p = png + ((710 + y) * 720 + x) * 3;
-            differing += strip.at(x, y) != (std::uint32_t{p[0]} << 16 | p[1] << 8 | p[2]);
-        }
+        for (int x = 0; x < 720; ++x) differing += strip.at(x, y) != expected.at(x, 710 + y);
     EXPECT_EQ(differing, 0);
 
     // A redraw the program did not ask for, after another window covered the
@@ -248,5 +316,127 @@ TEST(Velmora, WithoutUsableGlItReportsAndExitsWithOne)
         const std::string& text = program.stderr_text;
         EXPECT_EQ(text.substr(text.rfind('\n', text.size() - 2) + 1), "Insufficient GL support\n")
             << text;
+    }
+}
+
+// On the screens classrooms have, under a window manager (and a panel where
+// laptops have one), the window and its frame fit the work area: at the
+// platform's scale, at (20, 20), where they can, else at a lower scale.
+// At scale 2 the view is drawn at full resolution, like the screenshot
+// averaged down, and a drag turns it by the same angle per fraction of it.
+TEST(Velmora, FitsEveryScreenAtItsScale)
+{
+    struct Screen {
+        const char* size;
+        int panel;
+        std::vector<std::string> environment;
+        bool xft_dpi_192;
+        double scale;  // 0: lower than 1, to fit
+    };
+#if FLTK_USE_CAIRO
+    constexpr double xft_dpi_scale = 1;  // a Cairo build does not read Xft.dpi
+#else
+    constexpr double xft_dpi_scale = 2;
+#endif
+    const Screen screens[] = {{"1920x1080x24", 0, {}, false, 1},
+                              {"1600x1600x24", 0, {"FLTK_SCALING_FACTOR=2"}, false, 2},
+                              {"1600x1600x24", 0, {}, true, xft_dpi_scale},
+                              {"1280x720x24", 0, {}, false, 0},
+                              {"1366x768x24", 40, {}, false, 0},
+                              {"800x480x24", 0, {}, false, 0}};
+    for (const Screen& screen : screens) {
+        SCOPED_TRACE(std::string(screen.size) + (screen.xft_dpi_192 ? " Xft.dpi 192" : ""));
+        XServer server({}, true, screen.size);
+        ASSERT_NE(server.display, nullptr) << "Xvfb did not start";
+        Display* display = server.display;
+        const Window root = DefaultRootWindow(display);
+        Process window_manager(server, "openbox", {"--sm-disable"});
+        const int height = DisplayHeight(display, 0);
+        if (screen.panel) add_panel(display, screen.panel);
+        ASSERT_TRUE(wait_until([&] {
+            const std::vector<long> area = cardinals(display, root, "_NET_WORKAREA");
+            return area.size() >= 4 && area[3] == height - screen.panel;
+        })) << "no window manager: " << window_manager.state();
+        if (screen.xft_dpi_192) {
+            const char resources[] = "Xft.dpi:\t192\n";
+            XChangeProperty(display, root, XA_RESOURCE_MANAGER, XA_STRING, 8, PropModeReplace,
+                            reinterpret_cast<const unsigned char*>(resources), sizeof resources - 1);
+        }
+        Process program(server, VELMORA_PATH, {}, screen.environment);
+        Window window = 0;
+        std::vector<long> frame;
+        ASSERT_TRUE(wait_until([&] {
+            return (window = find_window(display, "Velmora")) &&
+                   (frame = cardinals(display, window, "_NET_FRAME_EXTENTS")).size() == 4;
+        })) << program.state();
+        XWindowAttributes attributes;
+        ASSERT_TRUE(XGetWindowAttributes(display, window, &attributes));
+        int x = 0, y = 0;
+        Window child;
+        XTranslateCoordinates(display, window, root, 0, 0, &x, &y, &child);
+        const std::vector<long> area = cardinals(display, root, "_NET_WORKAREA");
+        EXPECT_GE(x - frame[0], area[0]);
+        EXPECT_GE(y - frame[2], area[1]);
+        EXPECT_LE(x + attributes.width + frame[1], area[0] + area[2]);
+        EXPECT_LE(y + attributes.height + frame[3], area[1] + area[3]);
+        const double scale = attributes.width / 720.0;
+        if (screen.scale > 0) {
+            EXPECT_EQ(scale, screen.scale);
+            EXPECT_EQ(attributes.height, 750 * screen.scale);
+            EXPECT_EQ(x, 20 * screen.scale);
+            EXPECT_EQ(y, 20 * screen.scale);
+        } else {
+            EXPECT_LT(scale, 1);
+            EXPECT_NEAR(attributes.height, 750 * scale, 1);
+        }
+        // The view shows the whole upright cone at whatever scale.
+        const int left = x + static_cast<int>(10 * scale), top = y + static_cast<int>(10 * scale);
+        const int size = static_cast<int>(700 * scale + 0.5);
+        EXPECT_TRUE(wait_until([&] {
+            return pixel_is(display, left + size / 2, top + size / 2, front_at_half_height, 4) &&
+                   pixel_is(display, left + size / 2, top + size * 3 / 4 - 3, black, 16) &&
+                   pixel_is(display, left + 2, top + 2, grey);
+        })) << std::hex << grab(display, left + size / 2, top + size / 2, 1, 1).rgb.at(0);
+
+        if (screen.environment.empty() || screen.scale != 2) {
+            XSetInputFocus(display, window, RevertToParent, CurrentTime);
+            press_key(display, "Escape");
+            EXPECT_TRUE(exited_with(program, 0)) << program.state();
+            continue;
+        }
+        const Pixels view = grab(display, left, top, size, size);
+        EXPECT_LE(blended_share(view), 0.01);
+        // Averaged 2 x 2 down, within one level of the screenshot but where
+        // the screenshot itself changes by more than a few levels.
+        const Pixels expected = screenshot();
+        ASSERT_EQ(expected.width, 720);
+        int differing = 0;
+        for (int row = 1; row < 699; ++row)
+            for (int column = 1; column < 699; ++column) {
+                const std::uint32_t want = expected.at(10 + column, 10 + row);
+                bool edge = false;
+                for (int dy = -1; dy <= 1; ++dy)
+                    for (int dx = -1; dx <= 1; ++dx)
+                        edge = edge || !near_colour(expected.at(10 + column + dx, 10 + row + dy), want, 8);
+                if (edge) continue;
+                std::uint32_t mean = 0;
+                for (int shift = 0; shift < 24; shift += 8) {
+                    unsigned sum = 0;
+                    for (int dy = 0; dy < 2; ++dy)
+                        for (int dx = 0; dx < 2; ++dx) sum += view.at(2 * column + dx, 2 * row + dy) >> shift & 0xff;
+                    mean |= (sum + 2) / 4 << shift;
+                }
+                differing += !near_colour(mean, want, 1);
+            }
+        EXPECT_EQ(differing, 0);
+        // A quarter of the view's width spins the cone a quarter turn.
+        move_pointer(display, left + size / 2, top + size / 2);
+        press_button(display, true);
+        move_pointer(display, left + size * 3 / 4, top + size / 2);
+        EXPECT_TRUE(wait_until([&] { return pixel_is(display, left + size / 2, top + size / 2, cyan_at_half_height); }));
+        press_button(display, false);
+        XSetInputFocus(display, window, RevertToParent, CurrentTime);
+        press_key(display, "Escape");
+        EXPECT_TRUE(exited_with(program, 0)) << program.state();
     }
 }

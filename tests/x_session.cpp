@@ -98,6 +98,7 @@ Process::Process(const XServer& server, const std::string& path,
     pid = fork();
     if (pid == 0) {
         close(fds[0]);
+        dup2(fds[1], STDOUT_FILENO);  // a window manager chatters there
         dup2(fds[1], STDERR_FILENO);
         setenv("DISPLAY", server.name.c_str(), 1);
         // This server, even from a desktop where a Wayland session is there.
@@ -300,6 +301,9 @@ std::string Process::state()
 Pixels grab(Display* display, int x, int y, int width, int height)
 {
     Pixels pixels;
+    // Off the screen X refuses, and Xlib's handler would end the test.
+    if (x < 0 || y < 0 || x + width > DisplayWidth(display, 0) || y + height > DisplayHeight(display, 0))
+        return pixels;
     XImage* image = XGetImage(display, DefaultRootWindow(display), x, y,
                               static_cast<unsigned>(width), static_cast<unsigned>(height),
                               AllPlanes, ZPixmap);

@@ -67,7 +67,8 @@ bool wait_until(const std::function<bool()>& ready, double seconds = 30.0);
 // the client window in its frame.
 Window find_window(Display* display, const char* name);
 
-// 0xRRGGBB pixels of a screen rectangle, row by row.
+// 0xRRGGBB pixels of a screen rectangle, row by row; none where it is not
+// all on the screen.
 struct Pixels {
     int width = 0;
     std::vector<std::uint32_t> rgb;
