@@ -55,7 +55,7 @@ void report_fatal_error(const char* format, ...)
     va_start(args, format);
     std::vfprintf(stderr, format, args);
     va_end(args);
-    std::fputc('\n', stderr);
+    if (!*format || format[std::strlen(format) - 1] != '\n') std::fputc('\n', stderr);
     if (std::strstr(format, "egl") || std::strstr(format, "EGL")) report_error("Insufficient GL support");
     std::exit(1);
 }

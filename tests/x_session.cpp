@@ -91,7 +91,19 @@ bool XServer::running()
 
 Process::Process(const XServer& server, const std::string& path,
                  const std::vector<std::string>& args, const std::vector<std::string>& environment)
-    : display_name(server.name), server_pid(server.pid)
+    // This server, even from a desktop where a Wayland session is there.
+    : Process(path, args, [&] {
+          std::vector<std::string> settings = {"DISPLAY=" + server.name, "FLTK_BACKEND=x11"};
+          settings.insert(settings.end(), environment.begin(), environment.end());
+          return settings;
+      }())
+{
+    display_name = server.name;
+    server_pid = server.pid;
+}
+
+Process::Process(const std::string& path, const std::vector<std::string>& args,
+                 const std::vector<std::string>& environment)
 {
     int fds[2];
     if (pipe(fds) != 0) return;
@@ -100,9 +112,6 @@ Process::Process(const XServer& server, const std::string& path,
         close(fds[0]);
         dup2(fds[1], STDOUT_FILENO);  // a window manager chatters there
         dup2(fds[1], STDERR_FILENO);
-        setenv("DISPLAY", server.name.c_str(), 1);
-        // This server, even from a desktop where a Wayland session is there.
-        setenv("FLTK_BACKEND", "x11", 1);
         for (const std::string& setting : environment) putenv(const_cast<char*>(setting.c_str()));
         std::vector<std::string> argv = {path};
         argv.insert(argv.end(), args.begin(), args.end());
@@ -287,15 +296,17 @@ std::string Process::state()
     std::string text;
     if (pid > 0) {
         text = "still running (threads " + threads_of(pid) + "; " + std::to_string(cpu_seconds()) +
-               " s of CPU), its X server " + (server_pid > 0 ? threads_of(server_pid) : "unknown");
+               " s of CPU)";
+        if (server_pid > 0) text += ", its X server " + threads_of(server_pid);
     } else if (WIFEXITED(status)) {
         text = "exited with status " + std::to_string(WEXITSTATUS(status));
     } else {
         text = "ended by signal " + std::to_string(WTERMSIG(status));
     }
     if (stderr_fd >= 0) read_stderr();
-    return text + "\nprinted: \"" + stderr_text + "\"\nwindows named Velmora: " +
-           velmora_windows(display_name);
+    text += "\nprinted: \"" + stderr_text + "\"";
+    if (display_name.empty()) return text;
+    return text + "\nwindows named Velmora: " + velmora_windows(display_name);
 }
 
 Pixels grab(Display* display, int x, int y, int width, int height)

@@ -27,12 +27,15 @@ struct XServer {
     pid_t pid = -1;
 };
 
-// A program started on a server with these arguments and extra environment
-// ("NAME=value"), its stderr kept, killed if still running.
+// A program started on a server (or, without one, where its environment
+// says) with these arguments and extra environment ("NAME=value"), its
+// output kept, killed if still running.
 struct Process {
     Process(const XServer& server, const std::string& path,
             const std::vector<std::string>& args = {},
             const std::vector<std::string>& environment = {});
+    Process(const std::string& path, const std::vector<std::string>& args,
+            const std::vector<std::string>& environment);
     ~Process();
     Process(const Process&) = delete;
     Process& operator=(const Process&) = delete;
