@@ -351,6 +351,9 @@ TEST(Velmora, FitsEveryScreenAtItsScale)
                               {"1280x720x24", 0, {}, false, 0},
                               {"1366x768x24", 40, {}, false, 0},
                               {"800x480x24", 0, {}, false, 0}};
+    // Escape is sent until the program ends, so it may meet a window that has
+    // just gone; Xlib's default handler would end the test for that.
+    XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
     for (const Screen& screen : screens) {
         SCOPED_TRACE(std::string(screen.size) + (screen.xft_dpi_192 ? " Xft.dpi 192" : ""));
         XServer server({}, true, screen.size);
@@ -405,9 +408,26 @@ TEST(Velmora, FitsEveryScreenAtItsScale)
                    pixel_is(display, left + 2, top + 2, grey);
         })) << std::hex << grab(display, left + size / 2, top + size / 2, 1, 1).rgb.at(0);
 
-        if (screen.environment.empty() || screen.scale != 2) {
+        XSetInputFocus(display, window, RevertToParent, CurrentTime);
+        if (screen.scale == 1) {
+            // The toolkit's zoom keys make it a tenth larger, and smaller again.
+            press_key(display, "KP_Add", "Control_L");
+            EXPECT_TRUE(wait_until([&] {
+                XTranslateCoordinates(display, window, root, 0, 0, &x, &y, &child);
+                return XGetWindowAttributes(display, window, &attributes) && attributes.width == 792 &&
+                       pixel_is(display, x + 396, y + 396, front_at_half_height, 4);
+            })) << attributes.width;
+            press_key(display, "0", "Control_L");
+            EXPECT_TRUE(wait_until([&] {
+                return XGetWindowAttributes(display, window, &attributes) && attributes.width == 720;
+            })) << attributes.width;
+        }
+        const auto escape = [&] {
             XSetInputFocus(display, window, RevertToParent, CurrentTime);
             press_key(display, "Escape");
+        };
+        if (screen.environment.empty() || screen.scale != 2) {
+            EXPECT_TRUE(ends_after(program, escape)) << program.state();
             EXPECT_TRUE(exited_with(program, 0)) << program.state();
             continue;
         }
@@ -442,8 +462,7 @@ TEST(Velmora, FitsEveryScreenAtItsScale)
         move_pointer(display, left + size * 3 / 4, top + size / 2);
         EXPECT_TRUE(wait_until([&] { return pixel_is(display, left + size / 2, top + size / 2, cyan_at_half_height); }));
         press_button(display, false);
-        XSetInputFocus(display, window, RevertToParent, CurrentTime);
-        press_key(display, "Escape");
+        EXPECT_TRUE(ends_after(program, escape)) << program.state();
         EXPECT_TRUE(exited_with(program, 0)) << program.state();
     }
 }
@@ -563,10 +582,8 @@ TEST(Velmora, NativeOnWayland)
         // At 1 as on X11; at 2 lowered to fit the output's 540 lines.
         EXPECT_EQ(width == 720, scale == 1);
         EXPECT_LE(bottom, 1080 / scale);
-        EXPECT_TRUE(wait_until([&] {
-            output_of(on_sway + "wtype -s 200 -k Escape");
-            return program.wait_exit(0.5);
-        })) << program.state();
+        EXPECT_TRUE(ends_after(program, [&] { output_of(on_sway + "wtype -s 200 -k Escape"); }))
+            << program.state();
         EXPECT_TRUE(exited_with(program, 0)) << program.state();
     }
 

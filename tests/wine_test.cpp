@@ -41,6 +41,15 @@ int wine(const XServer& server, const std::string& arguments, std::string* outpu
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+// Waits for the prefix's Wine server to stop, as it does a few seconds after
+// its last program has: Wine reads some settings only when it starts.
+bool wine_server_stopped()
+{
+    const std::string wine = WINE_PATH;
+    const std::string command = "WINEPREFIX=" WINE_PREFIX " " + wine.substr(0, wine.rfind('/')) + "/wineserver -w";
+    return std::system(command.c_str()) == 0;
+}
+
 int count(const std::string& text, const std::string& part)
 {
     int found = 0;
@@ -84,16 +93,6 @@ void send_delete_window(Display* display, Window window)
     event.xclient.data.l[1] = CurrentTime;
     XSendEvent(display, window, False, NoEventMask, &event);
     XSync(display, False);
-}
-
-// Input may come before Wine has the window ready for it, so this repeats
-// the action until the program has ended.
-bool ends_after(Process& program, const std::function<void()>& action)
-{
-    return wait_until([&] {
-        action();
-        return program.wait_exit(0.5);
-    });
 }
 
 // Starts a program on the server and ends it with Escape once its window
@@ -181,6 +180,36 @@ TEST(Wine, ExeOpensAndCloses)
     EXPECT_TRUE(exited_with(refused, 1)) << refused.state();
     EXPECT_NE(refused.stderr_text.find("Insufficient GL support"), std::string::npos)
         << refused.stderr_text;
+
+    // At 150 % (144 dpi) on a 1920 x 1080 screen the window would be 1080 x
+    // 1125: it is made smaller, to fit with its frame, and shows the cone.
+    const std::string dpi = "'HKCU\\Control Panel\\Desktop' /v LogPixels";
+    ASSERT_EQ(wine(server, "reg add " + dpi + " /t REG_DWORD /d 144 /f"), 0);
+    ASSERT_TRUE(wine_server_stopped());
+    {
+        XServer screen({}, true, "1920x1080x24");
+        ASSERT_NE(screen.display, nullptr) << "Xvfb did not start";
+        Process dense(screen, WINE_PATH, {VELMORA_EXE}, wine_environment);
+        ASSERT_TRUE(wait_until([&] { return (window = find_window(screen.display, "Velmora")) != 0; }, 120))
+            << dense.state();
+        XWindowAttributes attributes;
+        ASSERT_TRUE(XGetWindowAttributes(screen.display, window, &attributes));
+        int x = 0, y = 0;
+        Window child;
+        XTranslateCoordinates(screen.display, window, DefaultRootWindow(screen.display), 0, 0, &x, &y, &child);
+        const double scale = attributes.width / 720.0;
+        EXPECT_GT(scale, 1.25);
+        EXPECT_LT(scale, 1.5);
+        EXPECT_GE(y, 40 * 1.5) << "room for the title bar";
+        EXPECT_LE(y + attributes.height, 1080);
+        const int centre = static_cast<int>((10 + 350) * scale);
+        EXPECT_TRUE(wait_until([&] {
+            const Pixels pixel = grab(screen.display, x + centre, y + centre, 1, 1);
+            return !pixel.rgb.empty() && near_colour(pixel.rgb[0], front_at_half_height, 4);
+        }, 60)) << dense.state();
+    }
+    EXPECT_EQ(wine(server, "reg delete " + dpi + " /f"), 0);
+    EXPECT_TRUE(wine_server_stopped());
 }
 
 TEST(Wine, MsiInstallsUpgradesAndUninstallsSilently)

@@ -157,6 +157,14 @@ bool exited_with(Process& program, int code)
     return program.wait_exit(30) && WIFEXITED(program.status) && WEXITSTATUS(program.status) == code;
 }
 
+bool ends_after(Process& program, const std::function<void()>& action)
+{
+    return wait_until([&] {
+        action();
+        return program.wait_exit(0.5);
+    });
+}
+
 double Process::cpu_seconds() const
 {
     // Summed over the threads, for Mesa draws on worker threads of its own;
@@ -349,10 +357,13 @@ void press_button(Display* display, bool down)
     XSync(display, False);
 }
 
-void press_key(Display* display, const char* keysym_name)
+void press_key(Display* display, const char* keysym_name, const char* modifier)
 {
     const KeyCode code = XKeysymToKeycode(display, XStringToKeysym(keysym_name));
+    const KeyCode held = modifier ? XKeysymToKeycode(display, XStringToKeysym(modifier)) : 0;
+    if (held) XTestFakeKeyEvent(display, held, True, CurrentTime);
     XTestFakeKeyEvent(display, code, True, CurrentTime);
     XTestFakeKeyEvent(display, code, False, CurrentTime);
+    if (held) XTestFakeKeyEvent(display, held, False, CurrentTime);
     XSync(display, False);
 }

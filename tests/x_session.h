@@ -61,6 +61,11 @@ private:
 // True once the program has ended within 30 s with this exit status.
 bool exited_with(Process& program, int code);
 
+// Input may come before the window is ready for it (under Wine), or go to
+// another of the program's windows for a while (the toolkit's zoom shows
+// one), so this repeats the action until the program has ended.
+bool ends_after(Process& program, const std::function<void()>& action);
+
 double seconds_now();
 
 // Polls until ready() holds or the time runs out; returns ready()'s last answer.
@@ -99,4 +104,4 @@ bool near_colour(std::uint32_t a, std::uint32_t b, int tolerance = 2);
 // Real input through XTest.
 void move_pointer(Display* display, int x, int y);
 void press_button(Display* display, bool down);
-void press_key(Display* display, const char* keysym_name);
+void press_key(Display* display, const char* keysym_name, const char* modifier = nullptr);
