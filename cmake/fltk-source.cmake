@@ -9,13 +9,14 @@ set(fltk_build ${CMAKE_BINARY_DIR}/fltk)
 
 # Only the libraries, with FLTK's own image and zlib code (only the tests
 # read images); on X11 alone, since Wayland needs a newer libdecor than
-# Debian 12 has. Built with Velmora's compilers and flags (hardening,
-# sanitizers).
+# Debian 12 has. Built with Velmora's compilers and flags (hardening), but
+# not its sanitizers: what they would find in FLTK is FLTK's to mend.
+string(REGEX REPLACE "-f(no-)?sanitize[^ ]*" "" fltk_flags "${CMAKE_CXX_FLAGS}")
 set(fltk_options -DCMAKE_BUILD_TYPE=Release -DFLTK_BUILD_TEST=OFF -DFLTK_BUILD_EXAMPLES=OFF -DFLTK_BUILD_FLUID=OFF
     -DFLTK_BUILD_FLTK_OPTIONS=OFF -DFLTK_BUILD_FORMS=OFF -DFLTK_BUILD_HTML_DOCS=OFF
     -DFLTK_BUILD_PDF_DOCS=OFF -DFLTK_BACKEND_WAYLAND=OFF -DFLTK_USE_SYSTEM_LIBJPEG=OFF
     -DFLTK_USE_SYSTEM_LIBPNG=OFF -DFLTK_USE_SYSTEM_ZLIB=OFF
-    "-DCMAKE_C_FLAGS=${CMAKE_CXX_FLAGS}" "-DCMAKE_CXX_FLAGS=${CMAKE_CXX_FLAGS}")
+    "-DCMAKE_C_FLAGS=${fltk_flags}" "-DCMAKE_CXX_FLAGS=${fltk_flags}")
 if(CMAKE_TOOLCHAIN_FILE)
   get_filename_component(toolchain ${CMAKE_TOOLCHAIN_FILE} ABSOLUTE BASE_DIR ${PROJECT_SOURCE_DIR})
   list(APPEND fltk_options -DCMAKE_TOOLCHAIN_FILE=${toolchain})
