@@ -33,13 +33,19 @@ endfunction()
 copy_with_crlf(LICENSE ${zip_dir}/LICENSE.txt)
 copy_with_crlf(${fltk_SOURCE_DIR}/COPYING ${zip_dir}/FLTK-COPYING.txt)
 # Every entry is dated like the changelog's release, in UTC (a zip holds
-# local times), so that every build gives the same bytes.
+# local times), with one mode and no owner or other times (zip -X; cmake -E
+# tar would keep each file's access and change times), so that every build
+# gives the same bytes.
+find_program(ZIP zip REQUIRED)
 include(cmake/release-time.cmake)
 release_time(zip_time)
+set(zip_files velmora.exe README.txt LICENSE.txt FLTK-COPYING.txt)
 add_custom_command(OUTPUT ${zip}
   COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:velmora> ${zip_dir}/velmora.exe
-  COMMAND ${CMAKE_COMMAND} -E env TZ=UTC ${CMAKE_COMMAND} -E tar cf ${zip} --format=zip
-          "--mtime=${zip_time} UTC" velmora.exe README.txt LICENSE.txt FLTK-COPYING.txt
+  COMMAND chmod 644 ${zip_files}
+  COMMAND touch -d "${zip_time} UTC" ${zip_files}
+  COMMAND ${CMAKE_COMMAND} -E rm -f ${zip}
+  COMMAND ${CMAKE_COMMAND} -E env TZ=UTC ${ZIP} -X -q ${zip} ${zip_files}
   WORKING_DIRECTORY ${zip_dir}
   DEPENDS velmora ${zip_dir}/README.txt data/changelog VERBATIM)
 add_custom_target(windows_zip ALL DEPENDS ${zip})
