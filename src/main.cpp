@@ -78,11 +78,11 @@ void fit_to_screen(Fl_Window& window)
     const float fit = std::min(static_cast<float>(w - 2 * border) / static_cast<float>(window.w()),
                                static_cast<float>(h - title_bar - border) / static_cast<float>(window.h()));
     if (fit >= 1.0f) return;
-    const float lower = scale * fit;
-    Fl::screen_scale(screen, lower);
+    const float fitting_scale = scale * fit;
+    Fl::screen_scale(screen, fitting_scale);
     Fl::screen_work_area(x, y, w, h, screen);
-    window.position(x + static_cast<int>(std::ceil(border * scale / lower)),
-                    y + static_cast<int>(std::ceil(title_bar * scale / lower)));
+    window.position(x + static_cast<int>(std::ceil(border * scale / fitting_scale)),
+                    y + static_cast<int>(std::ceil(title_bar * scale / fitting_scale)));
 }
 
 // The window's icon, computed rather than read from a file: the cone from
@@ -126,7 +126,8 @@ int main()
 
     // The class and icon let docks and task bars match the window to its
     // desktop entry; the toolkit copies the images. On Wayland the class is
-    // the app id, which names the desktop entry itself.
+    // the app id, which names the desktop entry itself (FLTK 1.4.3 takes the
+    // program's name instead, which the entry's StartupWMClass matches).
     main_window.xclass("velmora");
 #ifdef FLTK_USE_WAYLAND
     if (fl_wl_display()) main_window.xclass("org.example.velmora");
