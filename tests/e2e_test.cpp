@@ -47,6 +47,7 @@ Pixels screenshot()
     return pixels;
 }
 
+// A property of 32-bit items, which Xlib hands over as longs.
 std::vector<long> cardinals(Display* display, Window window, const char* property)
 {
     Atom type = 0;
@@ -54,7 +55,7 @@ std::vector<long> cardinals(Display* display, Window window, const char* propert
     unsigned long items = 0, left = 0;
     unsigned char* data = nullptr;
     std::vector<long> values;
-    if (XGetWindowProperty(display, window, XInternAtom(display, property, False), 0, 64, False,
+    if (XGetWindowProperty(display, window, XInternAtom(display, property, False), 0, 1 << 16, False,
                            AnyPropertyType, &type, &format, &items, &left, &data) == Success &&
         format == 32)
         values.assign(reinterpret_cast<long*>(data), reinterpret_cast<long*>(data) + items);
@@ -140,25 +141,16 @@ TEST(Velmora, WindowPictureDragSliderAndEscape)
     EXPECT_STREQ(class_hint.res_class, "Velmora");
     XFree(class_hint.res_name);
     XFree(class_hint.res_class);
-    Atom type = 0;
-    int format = 0;
-    unsigned long items = 0, left = 0;
-    unsigned char* icon = nullptr;
-    ASSERT_EQ(XGetWindowProperty(display, window, XInternAtom(display, "_NET_WM_ICON", False), 0,
-                                 1 << 16, False, AnyPropertyType, &type, &format, &items, &left,
-                                 &icon), Success);
     // Each image, ARGB: width, height, then its pixels. Every one shows the
     // cone from the front, apex down: blue left and red right across its wide
     // top, a dark opaque apex at the bottom centre, clear bottom corners.
-    std::vector<unsigned long> icon_sizes;
-    const auto* cardinals = reinterpret_cast<const unsigned long*>(icon);
-    for (unsigned long i = 0; i + 1 < items; i += 2 + cardinals[i] * cardinals[i + 1]) {
-        const unsigned long size = cardinals[i];
+    const std::vector<long> icon = cardinals(display, window, "_NET_WM_ICON");
+    std::vector<long> icon_sizes;
+    for (size_t i = 0; i + 1 < icon.size(); i += 2 + static_cast<size_t>(icon[i] * icon[i + 1])) {
+        const long size = icon[i];
         icon_sizes.push_back(size);
-        ASSERT_LE(i + 2 + size * size, items);
-        const auto argb = [&](unsigned long x, unsigned long y) {
-            return static_cast<std::uint32_t>(cardinals[i + 2 + y * size + x]);
-        };
+        ASSERT_LE(i + 2 + static_cast<size_t>(size * size), icon.size());
+        const auto argb = [&](long x, long y) { return static_cast<std::uint32_t>(icon[i + 2 + y * size + x]); };
         SCOPED_TRACE(size);
         EXPECT_EQ(argb(0, size - 1) >> 24, 0u);
         EXPECT_EQ(argb(size - 1, size - 1) >> 24, 0u);
@@ -169,8 +161,7 @@ TEST(Velmora, WindowPictureDragSliderAndEscape)
         EXPECT_GT(left & 0xff, 0xc0u) << std::hex << left;
         EXPECT_GT(right >> 16 & 0xff, 0xc0u) << std::hex << right;
     }
-    if (icon) XFree(icon);
-    EXPECT_EQ(icon_sizes, (std::vector<unsigned long>{16, 32, 48}));
+    EXPECT_EQ(icon_sizes, (std::vector<long>{16, 32, 48}));
 
     // The upright cone: grey corners, black apex at the bottom centre, the
     // front at half height facing the viewer, red right and cyan left.
