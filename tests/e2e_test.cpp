@@ -9,7 +9,6 @@
 #include <X11/Xutil.h>
 
 #include <dirent.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
