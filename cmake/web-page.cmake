@@ -8,14 +8,17 @@ target_compile_options(velmora PRIVATE -Wall -Wextra -Wpedantic -Oz -ffp-contrac
 # The GL emulation's start is kept short: no WebGL extension is switched on
 # (immediate-mode GL 1.1 needs none), and its scratch buffers are 64 KiB, not
 # 2 MiB: the most a glBegin/glEnd holds is one strip of the cone, 66 vertices
-# of 32 bytes. instantiate.js compiles the WebAssembly at once, so that the
-# program starts before the page's first paint.
-target_link_options(velmora PRIVATE -Oz -lglut -lGL -sLEGACY_GL_EMULATION=1 -sGL_FFP_ONLY=1
+# of 32 bytes. web/fl.js is the page side of the stand-in. instantiate.js
+# compiles the WebAssembly at once, so that the program starts before the
+# page's first paint.
+target_link_options(velmora PRIVATE -Oz --js-library ${PROJECT_SOURCE_DIR}/web/fl.js
+                    -lglut -lGL -sLEGACY_GL_EMULATION=1 -sGL_FFP_ONLY=1
                     -sGL_SUPPORT_AUTOMATIC_ENABLE_EXTENSIONS=0 -sGL_MAX_TEMP_BUFFER_SIZE=65536
                     -sSINGLE_FILE=1 -sENVIRONMENT=web -sFILESYSTEM=0 -sMALLOC=emmalloc
                     -sEXIT_RUNTIME=1  # so that the page hears of exit(1)
                     --pre-js ${PROJECT_SOURCE_DIR}/web/instantiate.js)
-set_property(TARGET velmora APPEND PROPERTY LINK_DEPENDS ${PROJECT_SOURCE_DIR}/web/instantiate.js)
+set_property(TARGET velmora APPEND PROPERTY LINK_DEPENDS
+             ${PROJECT_SOURCE_DIR}/web/fl.js ${PROJECT_SOURCE_DIR}/web/instantiate.js)
 # Debian's emscripten finds its acorn under /usr/share/nodejs, which a node
 # that is not Debian's does not search.
 set_property(TARGET velmora PROPERTY RULE_LAUNCH_LINK "${CMAKE_COMMAND} -E env NODE_PATH=/usr/share/nodejs")
