@@ -1,12 +1,11 @@
 // The stand-in's toolkit side: widgets become elements of the page (made
 // by web/fl.js), pointer and slider events come back through the exported
-// functions below, and frames are drawn on the browser's animation frames.
-// WebGL is had through the compiler's GLUT, whose context creation also
-// starts its emulation of immediate-mode GL; glutInit is never called, so
-// GLUT takes no input.
+// functions below, and frames are drawn on the browser's animation frames
+// into a WebGL context made as the toolkit's default GL mode is.
+#include "gl_objects.h"
+
 #include <FL/Fl.H>
 
-#include <GL/glut.h>
 #include <emscripten.h>
 #include <emscripten/html5.h>
 
@@ -132,8 +131,22 @@ void Fl_Gl_Window::add_to_page()
 
 void Fl_Gl_Window::make_current()
 {
-    // GLUT's defaults are the toolkit's: RGB, double-buffered, with depth.
-    if (shown_view == this && !glut_window_) glut_window_ = glutCreateWindow(label_);
+    if (shown_view != this) return;
+    if (context_) {
+        emscripten_webgl_make_context_current(context_);
+        return;
+    }
+    // The toolkit's default mode: RGB, double-buffered, with depth; and as
+    // on the desktop, no antialiasing. GL 1.1 needs no WebGL extension.
+    EmscriptenWebGLContextAttributes attributes;
+    emscripten_webgl_init_context_attributes(&attributes);
+    attributes.alpha = EM_FALSE;
+    attributes.antialias = EM_FALSE;
+    attributes.enableExtensionsByDefault = EM_FALSE;
+    context_ = emscripten_webgl_create_context("#view", &attributes);  // the canvas web/fl.js made
+    if (!context_) return;
+    emscripten_webgl_make_context_current(context_);
+    make_gl_objects();
 }
 
 void Fl_Gl_Window::pixel_size(int w, int h)
@@ -146,20 +159,23 @@ void Fl_Gl_Window::pixel_size(int w, int h)
 
 void Fl_Gl_Window::context_restored()
 {
-    glut_window_ = 0;
+    make_current();
+    make_gl_objects();
     invalidate();
     Fl::redraw();
 }
 
 void* Fl_Gl_Window::context() const
 {
-    return reinterpret_cast<void*>(static_cast<std::intptr_t>(glut_window_));
+    return reinterpret_cast<void*>(context_);
 }
 
 void Fl_Gl_Window::flush()
 {
     make_current();
-    if (!glut_window_) return;
+    // While the browser has taken the context away, nothing is drawn; it
+    // says when it gives it back (context_restored).
+    if (!context_ || emscripten_is_webgl_context_lost(context_)) return;
     draw();
     valid_ = true;  // the browser shows the frame when this task ends
 }

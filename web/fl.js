@@ -131,17 +131,19 @@ mergeInto(LibraryManager.library, {
     frame.place(input, x, y, w, h);
   },
 
-  // The view's canvas, where GLUT makes its context. A press captures the
-  // pointer, so a drag goes on outside the view; any mouse button, a pen or
-  // a finger turns it. Positions are in drawing-buffer pixels, as the view's
-  // size is. The arrow keys drag a pointer of their own, pressed at the
-  // view's centre: from the tilt at start-up each press turns the cone by 5
-  // degrees (72 steps to a turn, 36 from below to above). While the browser
-  // has taken the GL context away, a note stands in the view's place; when
-  // it gives the context back, the view draws again.
+  // The view's canvas, with the id that web/fl.cpp makes its WebGL context
+  // on. A press captures the pointer, so a drag goes on outside the view;
+  // any mouse button, a pen or a finger turns it. Positions are in
+  // drawing-buffer pixels, as the view's size is. The arrow keys drag a
+  // pointer of their own, pressed at the view's centre: from the tilt at
+  // start-up each press turns the cone by 5 degrees (72 steps to a turn, 36
+  // from below to above). While the browser has taken the GL context away,
+  // a note stands in the view's place; when it gives the context back, the
+  // view makes what it draws with anew and draws again.
   page_add_view__deps: ['$frame'],
   page_add_view: function(view, x, y, w, h) {
     var canvas = document.createElement('canvas');
+    canvas.id = 'view';
     canvas.tabIndex = 0;
     canvas.setAttribute('role', 'img');
     canvas.setAttribute('aria-label', 'The HSV colour cone: hue goes round its axis, saturation ' +
@@ -187,14 +189,8 @@ mergeInto(LibraryManager.library, {
     canvas.addEventListener('webglcontextrestored', function() {
       frame.replace(lost);
       canvas.style.visibility = 'visible';
-      Module.ctx = null;  // so that GLUT makes its context anew
-      // The GL emulation would take the old context's objects for current.
-      GLImmediate.fixedFunctionProgram = GLImmediate.currentRenderer = GLImmediate.lastRenderer =
-        GLImmediate.lastArrayBuffer = GLImmediate.lastProgram = null;
-      GL.enabledClientAttribIndices = [];
       _fl_context_restored(view);
     });
-    Module.canvas = canvas;  // where GLUT makes its context
     frame.place(canvas, x, y, w, h, function(w, h) {
       if (canvas.width == w && canvas.height == h) return;
       canvas.width = w;
