@@ -7,9 +7,11 @@ at that ratio, in a viewport of the window's size: a bare page that only
 clears it, and a bare page that draws the same cone once (its 8 strips of
 66 coloured vertices) with one minimal shader and the depth test on, which
 is the least that can show this picture. Each figure is the median of
-seven fresh browsers, the page and its floors taken in turn so that a busy
-moment of the machine falls on all of them; the page's time is also split
-where it goes. It measures; it does not judge.
+seven fresh browsers. The page and its floors are taken in turn, each as
+often first, second and third, so that a busy moment of the machine falls
+on all of them; each load waits until its browser has started and the
+previous one has gone, whose own work would otherwise fall on it. The
+page's time is also split where it goes. It measures; it does not judge.
 
 usage: web_bench.py velmora.html"""
 import gzip
@@ -25,9 +27,10 @@ from web_test import chromium  # noqa: E402
 # Notes when the page's steps happen: its script has run up to compiling
 # the WebAssembly (at once, or else in the background), the WebAssembly is
 # compiled, the WebGL context is asked for and made, the first animation
-# frame is asked for, and the end of the first animation frame after which
-# the canvas holds a picture: its centre, read back, is no longer black.
-# Reading it back waits for the drawing itself, not only for its commands.
+# frame is asked for once there is a context, and the end of the first such
+# frame after which the canvas holds a picture: its centre, read back, is no
+# longer black. Reading it back waits for the drawing itself, not only for
+# its commands.
 NOTE_STEPS = '''
 window.steps = {};
 {  // a block, so that its names are not the page's
@@ -60,10 +63,11 @@ window.steps = {};
     };
     const request = window.requestAnimationFrame;
     window.requestAnimationFrame = draw => {
+        if (!gl) return request(draw);
         note('frame asked for');
         return request(time => {
             draw(time);
-            if (gl && !('first frame' in steps) && drawn()) note('first frame');
+            if (!('first frame' in steps) && drawn()) note('first frame');
         });
     };
 }'''
@@ -131,6 +135,30 @@ CONE_DRAW = '''gl.enable(gl.DEPTH_TEST);
 FLOORS = {'clear': FLOOR % ('', ''), 'cone': FLOOR % (CONE_SETUP, CONE_DRAW)}
 
 
+def descendants(pid):
+    """The processes that this one started, and those that they started."""
+    children = {}
+    for entry in filter(str.isdigit, os.listdir('/proc')):
+        try:
+            parent = int(open(f'/proc/{entry}/stat').read().rsplit(')', 1)[1].split()[1])
+        except OSError:
+            continue
+        children.setdefault(parent, []).append(int(entry))
+    found, todo = [], [pid]
+    while todo:
+        for child in children.get(todo.pop(), []):
+            found.append(child)
+            todo.append(child)
+    return found
+
+
+def running(pid):
+    try:
+        return open(f'/proc/{pid}/stat').read().rsplit(')', 1)[1].split()[0] != 'Z'
+    except OSError:
+        return False
+
+
 def steps(page, ratio):
     """The page's steps in ms from the start of its load, in a viewport of
     the window's size at this pixel ratio."""
@@ -139,6 +167,7 @@ def steps(page, ratio):
         driver.execute_cdp_cmd('Emulation.setDeviceMetricsOverride',
                                {'width': 720, 'height': 750, 'deviceScaleFactor': ratio, 'mobile': False})
         driver.execute_cdp_cmd('Page.addScriptToEvaluateOnNewDocument', {'source': NOTE_STEPS})
+        time.sleep(1)  # the browser's own start-up done, so that the load is timed alone
         driver.get('file://' + page)
         deadline = time.time() + 30
         while 'first frame' not in (noted := driver.execute_script('return window.steps')):
@@ -150,7 +179,13 @@ def steps(page, ratio):
         noted['version'] = driver.capabilities['browserVersion']
         return noted
     finally:
+        # The next load waits until this browser has gone: its exit takes
+        # over a second, and would slow that load.
+        browser = descendants(driver.service.process.pid)
         driver.quit()
+        deadline = time.time() + 10
+        while any(running(pid) for pid in browser) and time.time() < deadline:
+            time.sleep(0.05)
 
 
 page = os.path.abspath(sys.argv[1])
@@ -162,10 +197,12 @@ with tempfile.TemporaryDirectory() as folder:
         with open(loads[name], 'w') as floor:
             floor.write(text)
     runs = {(name, ratio): [] for name in loads for ratio in (1, 2)}
+    order = ['clear', 'cone', 'page']
     for _ in range(7):
         for ratio in (1, 2):
-            for name in ('clear', 'cone', 'page'):
+            for name in order:
                 runs[name, ratio].append(steps(loads[name], ratio))
+            order.append(order.pop(0))  # each in each place of the turn as often
 
 
 def median(key, step='first frame'):
