@@ -83,23 +83,27 @@ mergeInto(LibraryManager.library, {
     })();
   },
 
-  // The page's icons, as PNG images made from the window's.
+  // The page's icons, as PNG images made from the window's: made and encoded
+  // only once the first frame is drawn, off its way, since the page's head
+  // has an icon meanwhile.
   page_add_icon: function(pixels, w, h) {
-    var canvas = document.createElement('canvas');
-    canvas.width = w;
-    canvas.height = h;
-    var context = canvas.getContext('2d');
-    var image = context.createImageData(w, h);
-    image.data.set(HEAPU8.subarray(pixels, pixels + w * h * 4));
-    context.putImageData(image, 0, 0);
-    var link = document.createElement('link');
-    link.rel = 'icon';
-    link.sizes = w + 'x' + h;
-    // Encoded off the way to the first frame; the page's head has an icon meanwhile.
-    canvas.toBlob(function(png) {
-      link.href = URL.createObjectURL(png);
-      document.head.appendChild(link);
-    });
+    var rgba = HEAPU8.slice(pixels, pixels + w * h * 4);
+    requestAnimationFrame(function() { setTimeout(function() {
+      var canvas = document.createElement('canvas');
+      canvas.width = w;
+      canvas.height = h;
+      var context = canvas.getContext('2d');
+      var image = context.createImageData(w, h);
+      image.data.set(rgba);
+      context.putImageData(image, 0, 0);
+      var link = document.createElement('link');
+      link.rel = 'icon';
+      link.sizes = w + 'x' + h;
+      canvas.toBlob(function(png) {
+        link.href = URL.createObjectURL(png);
+        document.head.appendChild(link);
+      });
+    }); });
   },
 
   // Steps of 0.01, and 0.1 for Page Up and Down, in every browser; the
