@@ -1,21 +1,29 @@
 # build-web/velmora.html: the same sources over the project's own stand-in
-# for the toolkit (web/), immediate-mode GL emulated on WebGL, the script and
-# its WebAssembly inline in one page.
-add_executable(velmora src/main.cpp src/cone_view.cpp web/fl.cpp)
+# for the toolkit and for the GL 1.1 it draws with (web/), on WebGL 1, the
+# script and its WebAssembly inline in one page.
+add_executable(velmora src/main.cpp src/cone_view.cpp web/fl.cpp web/gl.cpp)
 target_include_directories(velmora PRIVATE src web)
-# No fused multiply-adds, as in the native builds.
-target_compile_options(velmora PRIVATE -Wall -Wextra -Wpedantic -Oz -ffp-contract=off)
-# The GL emulation's start is kept short: no WebGL extension is switched on
-# (immediate-mode GL 1.1 needs none), and its scratch buffers are 64 KiB, not
-# 2 MiB: the most a glBegin/glEnd holds is one strip of the cone, 66 vertices
-# of 32 bytes. instantiate.js compiles the WebAssembly at once, so that the
-# program starts before the page's first paint.
-target_link_options(velmora PRIVATE -Oz -lglut -lGL -sLEGACY_GL_EMULATION=1 -sGL_FFP_ONLY=1
-                    -sGL_SUPPORT_AUTOMATIC_ENABLE_EXTENSIONS=0 -sGL_MAX_TEMP_BUFFER_SIZE=65536
+# No fused multiply-adds, as in the native builds; neither exceptions nor
+# RTTI, which the program does not use and which would cost the page their
+# run-time support.
+target_compile_options(velmora PRIVATE -Wall -Wextra -Wpedantic -Oz -ffp-contract=off
+                       -fno-exceptions -fno-rtti)
+# web/fl.js is the page side of the stand-in. instantiate.js compiles the
+# WebAssembly at once, so that the program starts before the page's first
+# paint. The rest keeps the script small: no WebGL extension is switched on
+# (GL 1.1 needs none), GL's errors are not tracked (the program asks for
+# none), its version is WebGL's own string, and the script reads only the
+# settings that the page gives it.
+target_link_options(velmora PRIVATE -Oz --js-library ${PROJECT_SOURCE_DIR}/web/fl.js
+                    --pre-js ${PROJECT_SOURCE_DIR}/web/instantiate.js
                     -sSINGLE_FILE=1 -sENVIRONMENT=web -sFILESYSTEM=0 -sMALLOC=emmalloc
                     -sEXIT_RUNTIME=1  # so that the page hears of exit(1)
-                    --pre-js ${PROJECT_SOURCE_DIR}/web/instantiate.js)
-set_property(TARGET velmora APPEND PROPERTY LINK_DEPENDS ${PROJECT_SOURCE_DIR}/web/instantiate.js)
+                    -sGL_SUPPORT_AUTOMATIC_ENABLE_EXTENSIONS=0 -sGL_TRACK_ERRORS=0
+                    -sGL_EMULATE_GLES_VERSION_STRING_FORMAT=0 -sGL_EXTENSIONS_IN_PREFIXED_FORMAT=0
+                    -sHTML5_SUPPORT_DEFERRING_USER_SENSITIVE_REQUESTS=0 -sTEXTDECODER=2
+                    "-sINCOMING_MODULE_JS_API=['printErr','onExit','onAbort','instantiateWasm']")
+set_property(TARGET velmora APPEND PROPERTY LINK_DEPENDS
+             ${PROJECT_SOURCE_DIR}/web/fl.js ${PROJECT_SOURCE_DIR}/web/instantiate.js)
 # Debian's emscripten finds its acorn under /usr/share/nodejs, which a node
 # that is not Debian's does not search.
 set_property(TARGET velmora PROPERTY RULE_LAUNCH_LINK "${CMAKE_COMMAND} -E env NODE_PATH=/usr/share/nodejs")

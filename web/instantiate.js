@@ -6,9 +6,14 @@
 // than 4 KB on the page's own thread).
 Module['instantiateWasm'] = function(imports, receive) {
   var url = typeof wasmBinaryFile == 'string' ? wasmBinaryFile : findWasmBinary();
-  var text = atob(url.slice(url.indexOf(',') + 1));
-  var bytes = new Uint8Array(text.length);
-  for (var i = 0; i < text.length; ++i) bytes[i] = text.charCodeAt(i);
+  var base64 = url.slice(url.indexOf(',') + 1), bytes;
+  if (Uint8Array.fromBase64) {
+    bytes = Uint8Array.fromBase64(base64);  // in one step, where the browser has it
+  } else {
+    var text = atob(base64);
+    bytes = new Uint8Array(text.length);
+    for (var i = 0; i < text.length; ++i) bytes[i] = text.charCodeAt(i);
+  }
   try {
     var module = new WebAssembly.Module(bytes);
     var instance = new WebAssembly.Instance(module, imports);

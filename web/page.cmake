@@ -11,15 +11,6 @@ if(NOT at EQUAL -1)
   message(FATAL_ERROR "${SCRIPT} holds </script, which would end the page's script early")
 endif()
 
-# The GL emulation's notices that it is an emulation, printed on stderr (the
-# console) at every start; what the program itself says there stays.
-set(notice "err\\(\"WARNING: using emscripten GL [^\"]*\"\\);?")
-string(REGEX MATCHALL "${notice}" notices "${script}")
-if(NOT notices)
-  message(FATAL_ERROR "${SCRIPT} no longer prints the GL emulation's notices as web/page.cmake expects")
-endif()
-string(REGEX REPLACE "${notice}" "" script "${script}")
-
 # The icon as a data URL of the SVG itself, without its XML declaration,
 # comments and line breaks, its quotes made the ones the page's are not.
 file(READ "${ICON}" icon)

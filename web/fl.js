@@ -1,0 +1,206 @@
+// The stand-in's page side, linked in with --js-library: the window's frame
+// and its fit to the viewport, the slider, and the GL view's canvas with
+// its pointer, keys and context loss. web/fl.cpp calls the page_ functions
+// and is called back through its exported fl_ functions.
+mergeInto(LibraryManager.library, {
+  // The window's frame, scaled as a whole to fill the viewport, up or down,
+  // and centred. Children are placed at their positions in the window, in
+  // its units; the view is sized in whole device pixels, so that its drawing
+  // buffer maps one to one onto the screen at any scale and pixel ratio.
+  $frame: {
+    element: null,
+    w: 0,
+    h: 0,
+    placed: [],
+    fit: function() {
+      var root = document.documentElement, ratio = devicePixelRatio || 1;
+      var w = frame.w, h = frame.h;
+      // Positions and sizes in steps of whole device pixels (4 CSS pixels
+      // at a ratio of 1.25), or the browser resamples the view.
+      var grid = 1;
+      while (grid < 16 && Math.abs(grid * ratio - Math.round(grid * ratio)) > 0.01) ++grid;
+      function snap(css) { return Math.round(css / grid) * grid; }
+      var fitted = Math.min(root.clientWidth / w, root.clientHeight / h);
+      var view = frame.placed.find(function(item) { return item.resized; });
+      var scale = view ? Math.max(grid, Math.floor(view.w * fitted / grid) * grid) / view.w : fitted;
+      Object.assign(frame.element.style, {left: snap((root.clientWidth - w * scale) / 2) + 'px',
+                                          top: snap((root.clientHeight - h * scale) / 2) + 'px',
+                                          width: w * scale + 'px', height: h * scale + 'px'});
+      frame.placed.forEach(function(item) {
+        var style = item.element.style;
+        if (item.element.type == 'range') {
+          // Drawn as on the desktop at every scale, but never less than 24
+          // CSS pixels tall to a finger: the rest of that height is a clear
+          // border, kept inside the window.
+          var tall = Math.max(item.h, Math.ceil(24 / scale));
+          var extra = tall - item.h;
+          var above = Math.min(extra, Math.max(extra / 2, item.y + tall - h));
+          Object.assign(style, {left: snap(item.x * scale) + 'px', top: (item.y - above) * scale + 'px',
+                                width: item.w + 'px', height: tall + 'px',
+                                borderTopWidth: above + 'px', borderBottomWidth: extra - above + 'px',
+                                transform: 'scale(' + scale + ')'});
+          return;
+        }
+        var width = item.resized ? item.w * scale : snap(item.w * scale);
+        var height = item.resized ? item.h * scale : snap(item.h * scale);
+        Object.assign(style, {left: snap(item.x * scale) + 'px', top: snap(item.y * scale) + 'px',
+                              width: width + 'px', height: height + 'px'});
+        if (item.resized) item.resized(Math.round(width * ratio), Math.round(height * ratio));
+      });
+    },
+    place: function(element, x, y, w, h, resized) {
+      frame.placed.push({element: element, x: x, y: y, w: w, h: h, resized: resized});
+      frame.element.appendChild(element);
+      frame.fit();
+    },
+    // Another element in the place of one already placed (a note in the
+    // view's place), or, with none, that element removed again.
+    replace: function(old, element) {
+      var item = frame.placed.find(function(item) { return item.element == old; });
+      if (element) {
+        frame.placed.push({element: element, x: item.x, y: item.y, w: item.w, h: item.h});
+        old.after(element);
+      } else {
+        frame.placed.splice(frame.placed.indexOf(item), 1);
+        old.remove();
+      }
+      frame.fit();
+    }
+  },
+
+  page_show_frame__deps: ['$frame'],
+  page_show_frame: function(title, w, h) {
+    document.title = new TextDecoder().decode(HEAPU8.subarray(title, HEAPU8.indexOf(0, title)));
+    frame.element = document.getElementById('frame');
+    frame.w = w;
+    frame.h = h;
+    Module.replace = frame.replace;  // for the page's note when the program stops
+    addEventListener('resize', frame.fit);
+    // A change of pixel ratio alone (a window moved to another screen) is no resize.
+    (function watch_ratio() {
+      matchMedia('(resolution: ' + devicePixelRatio + 'dppx)')
+        .addEventListener('change', function() { frame.fit(); watch_ratio(); }, {once: true});
+    })();
+  },
+
+  // The page's icons, as PNG images made from the window's: made and encoded
+  // only once the first frame is drawn, off its way, since the page's head
+  // has an icon meanwhile.
+  page_add_icon: function(pixels, w, h) {
+    var rgba = HEAPU8.slice(pixels, pixels + w * h * 4);
+    requestAnimationFrame(function() { setTimeout(function() {
+      var canvas = document.createElement('canvas');
+      canvas.width = w;
+      canvas.height = h;
+      var context = canvas.getContext('2d');
+      var image = context.createImageData(w, h);
+      image.data.set(rgba);
+      context.putImageData(image, 0, 0);
+      var link = document.createElement('link');
+      link.rel = 'icon';
+      link.sizes = w + 'x' + h;
+      canvas.toBlob(function(png) {
+        link.href = URL.createObjectURL(png);
+        document.head.appendChild(link);
+      });
+    }); });
+  },
+
+  // Steps of 0.01, and 0.1 for Page Up and Down, in every browser; the
+  // value is read out with two decimals.
+  page_add_slider__deps: ['$frame'],
+  page_add_slider: function(slider, x, y, w, h, value, knob) {
+    var input = document.createElement('input');
+    input.type = 'range';
+    input.min = 0;
+    input.max = 1;
+    input.step = 0.01;
+    input.value = value;
+    input.setAttribute('aria-label', 'Value');
+    input.style.setProperty('--knob', knob + 'px');
+    function read_out() { input.setAttribute('aria-valuetext', (+input.value).toFixed(2)); }
+    function moved() {
+      read_out();
+      _fl_slider_moved(slider, +input.value);
+    }
+    input.oninput = moved;
+    input.onkeydown = function(e) {
+      var page = {PageUp: 0.1, PageDown: -0.1}[e.key];
+      if (!page) return;
+      e.preventDefault();
+      input.value = Math.round(+input.value * 100 + page * 100) / 100;
+      moved();
+    };
+    read_out();
+    frame.place(input, x, y, w, h);
+  },
+
+  // The view's canvas, with the id that web/fl.cpp makes its WebGL context
+  // on. A press captures the pointer, so a drag goes on outside the view;
+  // any mouse button, a pen or a finger turns it. Positions are in
+  // drawing-buffer pixels, as the view's size is. The arrow keys drag a
+  // pointer of their own, pressed at the view's centre: from the tilt at
+  // start-up each press turns the cone by 5 degrees (72 steps to a turn, 36
+  // from below to above). While the browser has taken the GL context away,
+  // a note stands in the view's place; when it gives the context back, the
+  // view makes what it draws with anew and draws again.
+  page_add_view__deps: ['$frame'],
+  page_add_view: function(view, x, y, w, h) {
+    var canvas = document.createElement('canvas');
+    canvas.id = 'view';
+    canvas.tabIndex = 0;
+    canvas.setAttribute('role', 'img');
+    canvas.setAttribute('aria-label', 'The HSV colour cone: hue goes round its axis, saturation ' +
+                        'out from the axis, value up it. Drag it, or use the arrow keys, to turn it.');
+    var keys = null;  // the arrow keys' pointer, once pressed
+    function send(drag, e) {
+      var box = canvas.getBoundingClientRect();
+      _fl_pointer(view, drag, Math.floor((e.clientX - box.left) * canvas.width / box.width),
+                  Math.floor((e.clientY - box.top) * canvas.height / box.height));
+    }
+    canvas.onpointerdown = function(e) {
+      if (!e.isPrimary) return;
+      keys = null;
+      canvas.setPointerCapture(e.pointerId);
+      send(false, e);
+    };
+    canvas.onpointermove = function(e) {
+      if (canvas.hasPointerCapture(e.pointerId)) send(true, e);
+    };
+    canvas.oncontextmenu = function(e) { e.preventDefault(); };
+    canvas.onkeydown = function(e) {
+      var step = {ArrowLeft: [-1, 0], ArrowRight: [1, 0], ArrowUp: [0, -1], ArrowDown: [0, 1]}[e.key];
+      if (!step || e.altKey || e.ctrlKey || e.metaKey) return;
+      e.preventDefault();
+      var w = canvas.width, h = canvas.height;
+      if (!keys) {
+        keys = {x: w >> 1, y: h >> 1};
+        _fl_pointer(view, false, keys.x, keys.y);
+      }
+      keys.x += step[0] * w / 72;
+      keys.y = Math.min(h - 1, Math.max(1, keys.y + step[1] * h / 36));
+      _fl_pointer(view, true, Math.round(keys.x), Math.round(keys.y));
+    };
+    var lost = document.createElement('div');
+    lost.className = 'note';
+    lost.setAttribute('role', 'status');
+    lost.textContent = 'The view has lost its graphics; it comes back when the browser restores them.';
+    canvas.addEventListener('webglcontextlost', function(e) {
+      e.preventDefault();  // or the browser never gives it back
+      canvas.style.visibility = 'hidden';
+      frame.replace(canvas, lost);
+    });
+    canvas.addEventListener('webglcontextrestored', function() {
+      frame.replace(lost);
+      canvas.style.visibility = 'visible';
+      _fl_context_restored(view);
+    });
+    frame.place(canvas, x, y, w, h, function(w, h) {
+      if (canvas.width == w && canvas.height == h) return;
+      canvas.width = w;
+      canvas.height = h;
+      keys = null;
+      _fl_view_sized(view, w, h);
+    });
+  }
+});
