@@ -13,8 +13,8 @@ MAKEFLAGS += --no-print-directory
 # Where the system has no FLTK 1.4, the build makes it from source, fetched
 # from FLTK's repository unless FLTK_SOURCE names a folder or .tar.gz of it.
 # With WERROR=1 (as in CI) any warning in Velmora's code fails the build.
-OPTIONS := $(if $(FLTK_SOURCE),-DFLTK_SOURCE=$(abspath $(FLTK_SOURCE))) \
-           -DCMAKE_COMPILE_WARNING_AS_ERROR=$(if $(WERROR),ON,OFF)
+WARNINGS := -DCMAKE_COMPILE_WARNING_AS_ERROR=$(if $(WERROR),ON,OFF)
+OPTIONS  := $(if $(FLTK_SOURCE),-DFLTK_SOURCE=$(abspath $(FLTK_SOURCE))) $(WARNINGS)
 
 .PHONY: build run test package package-arm64 package-armhf pi-test pi-test-arm64 pi-test-armhf \
         windows windows-test web web-test sanitize lint bench clean
@@ -102,7 +102,7 @@ windows-test: windows
 # build-web/velmora.html, one page with everything inside, cross-built with
 # Debian's emscripten from the same CMakeLists.txt (see web/).
 web:
-	emcmake cmake -S . -B $(WEB) -DCMAKE_BUILD_TYPE=MinSizeRel
+	emcmake cmake -S . -B $(WEB) -DCMAKE_BUILD_TYPE=MinSizeRel $(WARNINGS)
 	cmake --build $(WEB) -j $(JOBS)
 
 # The page in headless Chromium, WebKitGTK and Firefox ESR, on software renderers.
