@@ -38,10 +38,19 @@ if(NOT EXISTS ${fltk_build}/${fltk_stamp})
   if(FLTK_SOURCE AND NOT IS_DIRECTORY "${FLTK_SOURCE}")
     FetchContent_Populate(fltk QUIET URL ${FLTK_SOURCE} SOURCE_DIR ${fltk_SOURCE_DIR})
   elseif(NOT FLTK_SOURCE)
-    message(STATUS "Fetching it from its repository (where there is no network, give its source "
-                   "as FLTK_SOURCE: make FLTK_SOURCE=path/to/fltk-1.4.5-source.tar.gz)")
-    FetchContent_Populate(fltk QUIET GIT_REPOSITORY https://github.com/fltk/fltk.git
-                          GIT_TAG ${fltk_commit} SOURCE_DIR ${fltk_SOURCE_DIR})
+    # Only the release commit, not FLTK's whole history.
+    message(STATUS "Fetching it from its repository")
+    file(REMOVE_RECURSE ${fltk_SOURCE_DIR})
+    file(MAKE_DIRECTORY ${fltk_SOURCE_DIR})
+    foreach(step "init;-q" "fetch;-q;--depth;1;https://github.com/fltk/fltk.git;${fltk_commit}"
+                 "checkout;-q;FETCH_HEAD")
+      execute_process(COMMAND git ${step} WORKING_DIRECTORY ${fltk_SOURCE_DIR} RESULT_VARIABLE failed)
+      if(failed)
+        file(REMOVE_RECURSE ${fltk_SOURCE_DIR})
+        message(FATAL_ERROR "Fetching FLTK 1.4.5 failed. Without network, give its source as "
+                            "FLTK_SOURCE: make FLTK_SOURCE=path/to/fltk-1.4.5-source.tar.gz")
+      endif()
+    endforeach()
   endif()
   cmake_host_system_information(RESULT jobs QUERY NUMBER_OF_LOGICAL_CORES)
   set(log ${CMAKE_BINARY_DIR}/fltk.log)
