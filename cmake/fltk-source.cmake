@@ -21,6 +21,15 @@ if(CMAKE_TOOLCHAIN_FILE)
   get_filename_component(toolchain ${CMAKE_TOOLCHAIN_FILE} ABSOLUTE BASE_DIR ${PROJECT_SOURCE_DIR})
   list(APPEND fltk_options -DCMAKE_TOOLCHAIN_FILE=${toolchain})
 endif()
+# More of FLTK's own options, such as -DFLTK_USE_XINERAMA=OFF.
+set(FLTK_OPTIONS "" CACHE STRING "further options for FLTK's own build")
+list(APPEND fltk_options ${FLTK_OPTIONS})
+# A cross build needs the target architecture's packages (libxft-dev:arm64).
+if(CMAKE_CROSSCOMPILING AND NOT WIN32)
+  execute_process(COMMAND dpkg-architecture -f -t ${CMAKE_LIBRARY_ARCHITECTURE} -qDEB_HOST_ARCH
+                  OUTPUT_VARIABLE fltk_architecture OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
+  set(fltk_architecture :${fltk_architecture})
+endif()
 string(SHA1 fltk_stamp "${fltk_commit} ${FLTK_SOURCE} ${CMAKE_GENERATOR} ${fltk_options}")
 
 if(FLTK_SOURCE AND NOT EXISTS "${FLTK_SOURCE}")
@@ -57,6 +66,30 @@ if(NOT EXISTS ${fltk_build}/${fltk_stamp})
   execute_process(COMMAND ${CMAKE_COMMAND} -S ${fltk_SOURCE_DIR} -B ${fltk_build}
                           -G ${CMAKE_GENERATOR} ${fltk_options}
                   OUTPUT_FILE ${log} ERROR_FILE ${log} RESULT_VARIABLE failed)
+  # FLTK leaves out what it finds no headers for: Xinerama, whose absence
+  # also costs the screen's scale, Xft's fonts, the cursors. That would
+  # pass unnoticed, so it stops here and names the package instead.
+  if(NOT failed AND NOT WIN32)
+    set(missing)
+    foreach(feature HAVE_XINERAMA:FLTK_USE_XINERAMA:libxinerama-dev USE_XFT:FLTK_USE_XFT:libxft-dev
+                    HAVE_XCURSOR:FLTK_USE_XCURSOR:libxcursor-dev HAVE_XFIXES:FLTK_USE_XFIXES:libxfixes-dev
+                    HAVE_XRENDER:FLTK_USE_XRENDER:libxrender-dev HAVE_GL_GLU_H::libglu1-mesa-dev)
+      string(REPLACE ":" ";" feature ${feature})
+      list(GET feature 0 define)
+      list(GET feature 1 option)
+      list(GET feature 2 package)
+      file(STRINGS ${fltk_build}/config.h found REGEX "^#define ${define} 1$")
+      if(NOT found AND NOT "-D${option}=OFF" IN_LIST fltk_options)
+        list(APPEND missing ${package}${fltk_architecture})
+      endif()
+    endforeach()
+    if(missing)
+      list(JOIN missing " " missing)
+      file(REMOVE_RECURSE ${fltk_build})
+      message(FATAL_ERROR "FLTK's build lacks X11 development files; install ${missing} "
+                          "(scripts/install-deps installs them)")
+    endif()
+  endif()
   if(NOT failed)
     execute_process(COMMAND ${CMAKE_COMMAND} --build ${fltk_build} --parallel ${jobs}
                     OUTPUT_FILE ${log} ERROR_FILE ${log} RESULT_VARIABLE failed)

@@ -6,10 +6,7 @@
 #include <FL/Fl_Valuator.H>
 #include <FL/Fl_Window.H>
 #include <FL/gl.h>
-
-#ifdef FLTK_USE_WAYLAND
 #include <FL/platform.H>
-#endif
 
 #include <algorithm>
 #include <cmath>
@@ -141,6 +138,10 @@ int main()
     const Fl_RGB_Image* icons[] = {&icon_16, &icon_32, &icon_48};
     main_window.icons(icons, 3);
 
+    // The display first: FLTK built without Xinerama sets every screen's
+    // scale back to 1 when it first counts the screens, which it would do
+    // here, before opening the display reads Xft.dpi and FLTK_SCALING_FACTOR.
+    fl_open_display();
     fit_to_screen(main_window);
     main_window.show();
     // A display may offer a GL visual and still refuse a working context
