@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 void value_slider_changed(Fl_Widget* w, void* data)
 {
@@ -58,28 +59,54 @@ void report_fatal_error(const char* format, ...)
 }
 #endif
 
-// Where the window, frame included, would not fit the work area of its
-// screen at the platform's scale (a 1280 x 720 projector, a laptop's
-// 768 lines less a panel, the Pi's 800 x 480 display), lowers the toolkit's
-// scale until it does and puts the window inside the work area. The frame's
-// size is the window manager's, known only once it has framed the window,
-// so room is left for a generous one, in the screen's units at the
-// platform's scale (where the window manager draws it).
-void fit_to_screen(Fl_Window& window)
+// Each screen's scale as the platform gave it, before any fit.
+std::vector<float> platform_scales;
+
+// The largest scale, up to the platform's, at which the window and a frame
+// fit the work area of a screen (a 1280 x 720 projector, a laptop's 768
+// lines less a panel, the Pi's 800 x 480 display). The frame's size is the
+// window manager's, known only once it has framed the window, so room is
+// left for a generous one, at the platform's scale (where the window
+// manager draws it). The work area is in the screen's units at its scale now.
+constexpr int title_bar = 40, border = 4;
+float fitting_scale(const Fl_Window& window, int screen)
 {
-    constexpr int title_bar = 40, border = 4;
-    const int screen = Fl::screen_num(window.x(), window.y());
     int x, y, w, h;
     Fl::screen_work_area(x, y, w, h, screen);
-    const float scale = Fl::screen_scale(screen);
-    const float fit = std::min(static_cast<float>(w - 2 * border) / static_cast<float>(window.w()),
-                               static_cast<float>(h - title_bar - border) / static_cast<float>(window.h()));
-    if (fit >= 1.0f) return;
-    const float fitting_scale = scale * fit;
-    Fl::screen_scale(screen, fitting_scale);
+    const float now = Fl::screen_scale(screen), platform = platform_scales[screen];
+    return std::min({platform,
+                     (static_cast<float>(w) * now - 2 * border * platform) / static_cast<float>(window.w()),
+                     (static_cast<float>(h) * now - (title_bar + border) * platform) / static_cast<float>(window.h())});
+}
+
+// Where the window would not fit its screen, lowers the toolkit's scale to
+// fit and puts the window inside the work area.
+void fit_to_screen(Fl_Window& window)
+{
+    for (int screen = 0; screen < Fl::screen_count(); ++screen) platform_scales.push_back(Fl::screen_scale(screen));
+    const int screen = Fl::screen_num(window.x(), window.y());
+    const float platform = platform_scales[screen], fitting = fitting_scale(window, screen);
+    if (fitting >= platform) return;
+    Fl::screen_scale(screen, fitting);
+    int x, y, w, h;
     Fl::screen_work_area(x, y, w, h, screen);
-    window.position(x + static_cast<int>(std::ceil(border * scale / fitting_scale)),
-                    y + static_cast<int>(std::ceil(title_bar * scale / fitting_scale)));
+    window.position(x + static_cast<int>(std::ceil(border * platform / fitting)),
+                    y + static_cast<int>(std::ceil(title_bar * platform / fitting)));
+}
+
+// Ctrl 0 brings the window back to the size it started at: the toolkit's
+// own goes back to the platform's scale (on Wayland and Windows; on X11 to
+// the scale at the first zoom), too large where the start had to fit it.
+int reset_zoom(int event)
+{
+    if (event != FL_SHORTCUT || !Fl::test_shortcut(FL_COMMAND + '0') || !Fl::focus()) return 0;
+    const Fl_Window& window = *Fl::focus()->top_window();
+    const int screen = Fl::screen_num(window.x(), window.y());
+    if (screen >= static_cast<int>(platform_scales.size())) return 0;
+    const float fitting = fitting_scale(window, screen);
+    if (fitting >= platform_scales[screen]) return 0;  // the toolkit's own fits
+    Fl::screen_scale(screen, fitting);
+    return 1;
 }
 
 // The window's icon, computed rather than read from a file: the cone from
@@ -143,6 +170,9 @@ int main()
     // here, before opening the display reads Xft.dpi and FLTK_SCALING_FACTOR.
     fl_open_display();
     fit_to_screen(main_window);
+    Fl::add_handler(reset_zoom);  // ahead of the toolkit's own zoom keys
+    // Ctrl = zooms in as Ctrl + does, as in browsers on a US keyboard.
+    Fl::option(Fl::OPTION_SIMPLE_ZOOM_SHORTCUT, true);
     main_window.show();
     // A display may offer a GL visual and still refuse a working context
     // (indirect GLX over ssh -X, some remote desktops, broken drivers); the

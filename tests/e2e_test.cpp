@@ -395,8 +395,9 @@ TEST(Velmora, FitsEveryScreenAtItsScale)
 
         XSetInputFocus(display, window, RevertToParent, CurrentTime);
         if (screen.scale == 1) {
-            // The toolkit's zoom keys make it a tenth larger, and smaller again.
-            press_key(display, "KP_Add", "Control_L");
+            // The toolkit's zoom keys make it a tenth larger (Ctrl =, as in
+            // browsers), and Ctrl 0 smaller again.
+            press_key(display, "equal", "Control_L");
             EXPECT_TRUE(wait_until([&] {
                 XTranslateCoordinates(display, window, root, 0, 0, &x, &y, &child);
                 return XGetWindowAttributes(display, window, &attributes) && attributes.width == 792 &&
@@ -524,18 +525,23 @@ TEST(Velmora, NativeOnWayland)
         std::string id;
         int width = 0, bottom = 0;
         const std::string shot = folder + "/shot.png";
-        const auto shows_the_cone = [&] {
-            // Its window in sway's tree, once placed: the content's place and
-            // width in the output's units.
+        int x = 0, y = 0;
+        // Its window in sway's tree, once placed: the content's place and
+        // width in the output's units.
+        const auto placed = [&] {
             const std::string tree = output_of(on_sway + "swaymsg -t get_tree");
             const size_t node = tree.find("\"pid\": " + std::to_string(program.pid));
             if (node == std::string::npos) return false;
             id = tree.substr(tree.find("\"app_id\": ", node) + 10, 21);
             const size_t rect = tree.rfind("\"rect\": {", node), inner = tree.find("window_rect", rect);
-            const int x = json_number(tree, rect, "x") + json_number(tree, inner, "x");
-            const int y = json_number(tree, rect, "y") + json_number(tree, inner, "y");
+            x = json_number(tree, rect, "x") + json_number(tree, inner, "x");
+            y = json_number(tree, rect, "y") + json_number(tree, inner, "y");
             width = json_number(tree, inner, "width");
             bottom = y + json_number(tree, inner, "height");
+            return true;
+        };
+        const auto shows_the_cone = [&] {
+            if (!placed()) return false;
             output_of(on_sway + "grim -o HEADLESS-1 " + shot);
             Fl_PNG_Image png(shot.c_str());
             if (png.w() != 1920 || png.h() != 1080 || png.d() < 3) return false;
@@ -566,6 +572,15 @@ TEST(Velmora, NativeOnWayland)
         EXPECT_TRUE(id.rfind("\"org.example.velmora\"", 0) == 0 || id.rfind("\"velmora\"", 0) == 0) << id;
         // At 1 as on X11; at 2 lowered to fit the output's 540 lines.
         EXPECT_EQ(width == 720, scale == 1);
+        EXPECT_LE(bottom, 1080 / scale);
+        // Ctrl = makes it a step larger (a tenth at 1); Ctrl 0 brings back
+        // the size it started at, which at 2 still fits the output.
+        const int started = width;
+        output_of(on_sway + "wtype -M ctrl -k equal -m ctrl");
+        EXPECT_TRUE(wait_until([&] { return placed() && (scale == 1 ? width == 792 : width > started); }))
+            << width;
+        output_of(on_sway + "wtype -M ctrl -k 0 -m ctrl");
+        EXPECT_TRUE(wait_until([&] { return placed() && width == started; })) << width;
         EXPECT_LE(bottom, 1080 / scale);
         EXPECT_TRUE(ends_after(program, [&] { output_of(on_sway + "wtype -s 200 -k Escape"); }))
             << program.state();

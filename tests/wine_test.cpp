@@ -207,6 +207,17 @@ TEST(Wine, ExeOpensAndCloses)
             const Pixels pixel = grab(screen.display, x + centre, y + centre, 1, 1);
             return !pixel.rgb.empty() && near_colour(pixel.rgb[0], front_at_half_height, 4);
         }, 60)) << dense.state();
+        // Ctrl = zooms in; Ctrl 0 comes back to the size that fits, not to 150 %.
+        const int fitted = attributes.width;
+        XSetInputFocus(screen.display, window, RevertToParent, CurrentTime);
+        press_key(screen.display, "equal", "Control_L");
+        EXPECT_TRUE(wait_until([&] {
+            return XGetWindowAttributes(screen.display, window, &attributes) && attributes.width > fitted;
+        }, 60)) << attributes.width;
+        press_key(screen.display, "0", "Control_L");
+        EXPECT_TRUE(wait_until([&] {
+            return XGetWindowAttributes(screen.display, window, &attributes) && attributes.width == fitted;
+        }, 60)) << attributes.width;
     }
     EXPECT_EQ(wine(server, "reg delete " + dpi + " /f"), 0);
     EXPECT_TRUE(wine_server_stopped());
