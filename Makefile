@@ -59,6 +59,9 @@ package:
 	cd $(PACKAGE) && umask 022 && \
 	  SOURCE_DATE_EPOCH=$$(dpkg-parsechangelog -l ../data/changelog -STimestamp) $(HOST_ENV) cpack
 	lintian -EvIL +pedantic --fail-on error,warning $(PACKAGE)/velmora_*.deb
+	@depends=$$(dpkg-deb -f $(PACKAGE)/velmora_*.deb Depends); case "$$depends" in *libfltk1.4*) \
+	  echo "$$depends" | grep -q 'libfltk1.4 (>= 1.4.3).*libfltk-gl1.4 (>= 1.4.3)' || { \
+	  echo "make package: Depends names FLTK without its version: $$depends"; exit 1; } ;; esac
 
 # The same .deb for Raspberry Pi OS, Debian's arm64 and armhf, cross-built
 # against that architecture's libraries (scripts/install-deps --pi), in
