@@ -19,7 +19,8 @@ foreach(path bin/velmora ${desktop} ${metainfo}
              share/icons/hicolor/128x128/apps/velmora.png
              share/icons/hicolor/256x256/apps/velmora.png
              share/man/man1/velmora.1
-             share/doc/velmora/README.md)
+             share/doc/velmora/README.md
+             share/doc/velmora/docs/linux.md share/doc/velmora/docs/screenshot.png)
   if(NOT EXISTS "${PREFIX}/${path}")
     message(FATAL_ERROR "not installed: ${path}")
   endif()
