@@ -25,6 +25,9 @@ foreach(path bin/velmora ${desktop} ${metainfo}
     message(FATAL_ERROR "not installed: ${path}")
   endif()
 endforeach()
+# The installed README's links lead to installed pages.
+set(DIR "${PREFIX}/share/doc/velmora")
+include("${CMAKE_CURRENT_LIST_DIR}/doc_links.cmake")
 # Debian's own documents go into the .deb only.
 foreach(path LICENSE copyright changelog)
   if(EXISTS "${PREFIX}/share/doc/velmora/${path}")
