@@ -19,11 +19,15 @@ foreach(path bin/velmora ${desktop} ${metainfo}
              share/icons/hicolor/128x128/apps/velmora.png
              share/icons/hicolor/256x256/apps/velmora.png
              share/man/man1/velmora.1
-             share/doc/velmora/README.md)
+             share/doc/velmora/README.md
+             share/doc/velmora/docs/linux.md share/doc/velmora/docs/screenshot.png)
   if(NOT EXISTS "${PREFIX}/${path}")
     message(FATAL_ERROR "not installed: ${path}")
   endif()
 endforeach()
+# The installed README's links lead to installed pages.
+set(DIR "${PREFIX}/share/doc/velmora")
+include("${CMAKE_CURRENT_LIST_DIR}/doc_links.cmake")
 # Debian's own documents go into the .deb only.
 foreach(path LICENSE copyright changelog)
   if(EXISTS "${PREFIX}/share/doc/velmora/${path}")
