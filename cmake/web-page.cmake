@@ -1,7 +1,7 @@
 # build-web/velmora.html: the same sources over the project's own stand-in
 # for the toolkit and for the GL 1.1 it draws with (web/), on WebGL 1, the
 # script and its WebAssembly inline in one page.
-add_executable(velmora src/main.cpp src/cone_view.cpp web/fl.cpp web/gl.cpp)
+add_executable(velmora src/main.cpp src/cone_view.cpp src/readout.cpp web/fl.cpp web/gl.cpp)
 target_include_directories(velmora PRIVATE src web)
 # No fused multiply-adds, as in the native builds; neither exceptions nor
 # RTTI, which the program does not use and which would cost the page their

@@ -2,14 +2,12 @@
 // conversion, tessellation and mouse rotation.
 #pragma once
 
+#include "readout.h"
+
 #include <FL/Fl_Gl_Window.H>
 
 #include <cmath>
 
-// The whole program works with these approximations of pi and 2 pi; the
-// picture depends on them, so they must not be "improved".
-constexpr double half_turn = 3.142;
-constexpr double full_turn = 6.284;
 constexpr int cone_slices = 32;  // angular steps per ring
 constexpr int cone_rings = 4;    // concentric strips per surface
 
