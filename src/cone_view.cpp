@@ -1,22 +1,31 @@
 #include "cone_view.h"
 
 #include <FL/Fl.H>
+#include <FL/Fl_Tooltip.H>
+#include <FL/fl_draw.H>
 #include <FL/gl.h>
 
+#include <algorithm>
 #include <cmath>
 
 ConeView::ConeView(int x, int y, int w, int h, const char* label)
     : Fl_Gl_Window(x, y, w, h, label), theta(0.0), phi(1.571), value(1.0f),
       phi_per_pixel_up(0.0), phi_per_pixel_down(0.0), theta_per_pixel(0.0),
-      press_theta(0.0), press_phi(0.0), press_x(0), press_y(0)
+      press_theta(0.0), press_phi(0.0), press_x(0), press_y(0), key_dragging(false), key_x(0.0),
+      key_y(0.0), words()
 {
+    // The tooltip is the view's own, its text always these words.
+    tooltip(words);
 }
 
 ConeView::ConeView(int w, int h, const char* label)
     : Fl_Gl_Window(w, h, label), theta(0.0), phi(1.571), value(1.0f),
       phi_per_pixel_up(0.0), phi_per_pixel_down(0.0), theta_per_pixel(0.0),
-      press_theta(0.0), press_phi(0.0), press_x(0), press_y(0)
+      press_theta(0.0), press_phi(0.0), press_x(0), press_y(0), key_dragging(false), key_x(0.0),
+      key_y(0.0), words()
 {
+    // The tooltip is the view's own, its text always these words.
+    tooltip(words);
 }
 
 void ConeView::set_value(float v)
@@ -116,16 +125,39 @@ void ConeView::draw()
 int ConeView::handle(int event)
 {
     switch (event) {
-    case FL_PUSH: on_push(); return 1;
+    case FL_PUSH:
+        key_dragging = false;  // keys start again from the centre
+        if (Fl::focus() != this) take_focus();
+        on_push();
+        return 1;
     case FL_DRAG: on_drag(); return 1;
+    case FL_RELEASE:
+        // A tap, pressed and released without turning, asks what it is.
+        if (theta == press_theta && phi == press_phi) say_words(Fl::event_x(), Fl::event_y(), false);
+        return Fl_Gl_Window::handle(event);
+    case FL_ENTER:
+    case FL_MOVE:
+        Fl_Gl_Window::handle(event);
+        say_words(Fl::event_x(), Fl::event_y(), false);
+        return 1;
+    case FL_FOCUS:
+    case FL_UNFOCUS:
+        // The window's margin shows where the keyboard is; the picture stays.
+        if (Fl_Window* outer = window()) outer->redraw();
+        return 1;
+    case FL_KEYBOARD: return on_key();
     default: return Fl_Gl_Window::handle(event);
     }
 }
 
-void ConeView::on_push()
+void ConeView::on_push() { press_at(Fl::event_x(), Fl::event_y()); }
+
+void ConeView::on_drag() { drag_to(Fl::event_x(), Fl::event_y()); }
+
+void ConeView::press_at(int x, int y)
 {
-    press_x = Fl::event_x();
-    press_y = Fl::event_y();
+    press_x = x;
+    press_y = y;
     // Keep both divisors below away from zero.
     if (press_y == 0) press_y += 1;
     if (press_y == h()) press_y -= 1;
@@ -139,10 +171,8 @@ void ConeView::on_push()
     press_phi = phi;
 }
 
-void ConeView::on_drag()
+void ConeView::drag_to(int x, int y)
 {
-    const int x = Fl::event_x();
-    int y = Fl::event_y();
     // Only the tilt is bounded; the spin goes on as the pointer leaves sideways.
     if (y >= h()) y = h() - 1;
     if (y <= 0) y = 1;
@@ -151,4 +181,81 @@ void ConeView::on_drag()
     phi = press_phi - static_cast<double>(press_y - y) * phi_per_pixel;
     invalidate();
     Fl::redraw();
+}
+
+// An arrow key drags the keys' pointer a 72nd of the view's width sideways
+// or a 36th of its height up or down: 5 degrees a press from the start-up
+// tilt. A view resized since (the page's) starts again from its centre.
+int ConeView::on_key()
+{
+    int right = 0, down = 0;
+    switch (Fl::event_key()) {
+    case FL_Left: right = -1; break;
+    case FL_Right: right = 1; break;
+    case FL_Up: down = -1; break;
+    case FL_Down: down = 1; break;
+    default: return 0;
+    }
+    if (Fl::event_state() & (FL_ALT | FL_CTRL | FL_META)) return 0;
+    if (!key_dragging || theta_per_pixel != full_turn / w()) {
+        const int centre_x = w() / 2, centre_y = h() / 2;  // whole pixels, as a pointer's
+        key_dragging = true;
+        key_x = centre_x;
+        key_y = centre_y;
+        press_at(centre_x, centre_y);
+    }
+    key_x += right * w() / 72.0;
+    key_y = std::min(h() - 1.0, std::max(1.0, key_y + down * h() / 36.0));
+    drag_to(static_cast<int>(std::floor(key_x + 0.5)), static_cast<int>(std::floor(key_y + 0.5)));
+    say_words(w() / 2, h() / 2, true);
+    return 1;
+}
+
+// Puts the words for the colour at (x, y) in the toolkit's tooltip, none
+// over the background. From the pointer, the tooltip first waits for it to
+// rest, then follows it at once; after a key it shows at once, beside the
+// centre, where the words are for.
+void ConeView::say_words(int x, int y, bool by_keys)
+{
+    ConePoint point;
+    if (!point_at(x, y, w(), h(), theta, phi, value, point)) {
+        words[0] = '\0';
+        Fl_Tooltip::exit(this);
+        return;
+    }
+    float red, green, blue;
+    hsv_to_rgb(point.hue, point.saturation, point.value, red, green, blue);
+    describe(point, static_cast<int>(std::lround(red * 255)), static_cast<int>(std::lround(green * 255)),
+             static_cast<int>(std::lround(blue * 255)), words, sizeof words);
+
+    Fl_Window* box = Fl_Tooltip::current_window();
+    if (!by_keys && !(box && box->visible() && Fl_Tooltip::current() == this)) {
+        // Asked anew, so that it waits until the pointer rests.
+        Fl_Tooltip::exit(this);
+        Fl_Tooltip::enter_area(this, 0, 0, w(), h(), words);
+        return;
+    }
+    if (!box) {
+        // The toolkit makes its box as it first shows it: at once, for keys.
+        const float delay = Fl_Tooltip::delay();
+        Fl_Tooltip::delay(0.0f);
+        Fl_Tooltip::enter_area(this, x, y, 1, 1, words);
+        Fl_Tooltip::delay(delay);
+        if (!(box = Fl_Tooltip::current_window())) return;
+    }
+    if (Fl_Tooltip::current() != this) Fl_Tooltip::current(this);  // a key took it away
+    // Shown anew, below and right of the point as the toolkit places it: on
+    // Wayland a tooltip that is shown can be neither moved nor resized.
+    fl_font(Fl_Tooltip::font(), Fl_Tooltip::size());
+    int text_w = Fl_Tooltip::wrap_width(), text_h = 0;
+    fl_measure(words, text_w, text_h, 0);
+    const int box_w = text_w + 2 * Fl_Tooltip::margin_width(), box_h = text_h + 2 * Fl_Tooltip::margin_height();
+    int screen_x, screen_y, screen_w, screen_h;
+    Fl::screen_xywh(screen_x, screen_y, screen_w, screen_h);
+    const int left = by_keys ? x_root() + x : Fl::event_x_root();
+    const int top = (by_keys ? y_root() + y : Fl::event_y_root()) + 13;
+    box->hide();
+    box->resize(std::max(screen_x, std::min(left, screen_x + screen_w - box_w)),
+                top + box_h > screen_y + screen_h ? top - 23 - box_h : top, box_w, box_h);
+    box->show();
 }

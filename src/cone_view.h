@@ -24,6 +24,13 @@ public:
     double press_phi;
     int press_x;
     int press_y;
+    // The arrow keys drag a pointer of their own from the view's centre.
+    bool key_dragging;
+    double key_x;
+    double key_y;
+    // What the toolkit's tooltip says: the colour at the pointer, or after
+    // a key the one facing the viewer.
+    char words[160];
 
     ConeView(int x, int y, int w, int h, const char* label);
     ConeView(int w, int h, const char* label);
@@ -49,6 +56,10 @@ private:
     void draw_side() const;
     void on_push();
     void on_drag();
+    void press_at(int x, int y);
+    void drag_to(int x, int y);
+    int on_key();
+    void say_words(int x, int y, bool by_keys);
 };
 
 template <class Sink>

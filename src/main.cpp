@@ -3,8 +3,10 @@
 #include <FL/Fl.H>
 #include <FL/Fl_RGB_Image.H>
 #include <FL/Fl_Slider.H>
+#include <FL/Fl_Tooltip.H>
 #include <FL/Fl_Valuator.H>
 #include <FL/Fl_Window.H>
+#include <FL/fl_draw.H>
 #include <FL/gl.h>
 #include <FL/platform.H>
 
@@ -94,12 +96,16 @@ void fit_to_screen(Fl_Window& window)
                     y + static_cast<int>(std::ceil(title_bar * platform / fitting)));
 }
 
+// Ahead of the toolkit's zoom keys. The tooltip goes first: the toolkit's
+// Wayland support cannot resize a shown one, and ends the program trying.
 // Ctrl 0 brings the window back to the size it started at: the toolkit's
 // own goes back to the platform's scale (on Wayland and Windows; on X11 to
 // the scale at the first zoom), too large where the start had to fit it.
-int reset_zoom(int event)
+int zoom_keys(int event)
 {
-    if (event != FL_SHORTCUT || !Fl::test_shortcut(FL_COMMAND + '0') || !Fl::focus()) return 0;
+    if (event != FL_SHORTCUT || !Fl::event_command()) return 0;
+    if (Fl_Window* tooltip = Fl_Tooltip::current_window()) tooltip->hide();
+    if (!Fl::test_shortcut(FL_COMMAND + '0') || !Fl::focus()) return 0;
     const Fl_Window& window = *Fl::focus()->top_window();
     const int screen = Fl::screen_num(window.x(), window.y());
     if (screen >= static_cast<int>(platform_scales.size())) return 0;
@@ -108,6 +114,27 @@ int reset_zoom(int event)
     Fl::screen_scale(screen, fitting);
     return 1;
 }
+
+// A frame round the view, in the window's margin, while the view has the
+// keyboard: nothing may be drawn over the picture itself.
+class FocusMark : public Fl_Widget {
+public:
+    explicit FocusMark(const Fl_Widget& view)
+        : Fl_Widget(view.x() - 4, view.y() - 4, view.w() + 8, view.h() + 8, nullptr), view(view)
+    {
+        clear_visible_focus();
+    }
+    void draw() override
+    {
+        if (Fl::focus() != &view) return;
+        fl_color(FL_FOREGROUND_COLOR);
+        fl_rect(x(), y(), w(), h());
+        fl_rect(x() + 1, y() + 1, w() - 2, h() - 2);
+    }
+
+private:
+    const Fl_Widget& view;
+};
 
 // The window's icon, computed rather than read from a file: the cone from
 // the front as the view first shows it, apex down, on a transparent ground.
@@ -142,11 +169,16 @@ int main()
     main_window.begin();
     auto* view = new ConeView(10, 10, 700, 700, "Velmora");
     auto* value_slider = new Fl_Slider(10, 720, 700, 20, nullptr);
+    new FocusMark(*view);
     value_slider->type(FL_HOR_NICE_SLIDER);
     value_slider->value(1.0);
     value_slider->slider_size(0.02);
     value_slider->callback(value_slider_changed, view);
     main_window.end();
+    // The view's tooltip is its readout: shown soon after the pointer rests,
+    // and kept while it rests there.
+    Fl_Tooltip::delay(0.4f);
+    Fl_Tooltip::hidedelay(3600.0f);
 
     // The class and icon let docks and task bars match the window to its
     // desktop entry; the toolkit copies the images. On Wayland the class is
@@ -170,7 +202,7 @@ int main()
     // here, before opening the display reads Xft.dpi and FLTK_SCALING_FACTOR.
     fl_open_display();
     fit_to_screen(main_window);
-    Fl::add_handler(reset_zoom);  // ahead of the toolkit's own zoom keys
+    Fl::add_handler(zoom_keys);
     // Ctrl = zooms in as Ctrl + does, as in browsers on a US keyboard.
     Fl::option(Fl::OPTION_SIMPLE_ZOOM_SHORTCUT, true);
     main_window.show();

@@ -116,6 +116,33 @@ TEST(Rotation, OtherEventsGoToTheBaseWindow)
     Pointer pointer;
     pointer.press(350, 350, 1.571);
     EXPECT_EQ(pointer.view.handle(FL_RELEASE), 0);
+    Fl::e_keysym = FL_Escape;  // the window's, to close it
     EXPECT_EQ(pointer.view.handle(FL_KEYBOARD), 0);
     EXPECT_EQ(pointer.view.phi, 1.571);
+}
+
+// The arrow keys are a drag from the view's centre, 18 presses to a quarter
+// of its width and 36 to its height, whatever came before; a press of the
+// pointer starts them again from the centre.
+TEST(Rotation, ArrowKeysDragFromTheCentre)
+{
+    Pointer keys, pointer;
+    const auto press = [&](int key, int times) {
+        Fl::e_keysym = key;
+        for (int i = 0; i < times; ++i) EXPECT_EQ(keys.view.handle(FL_KEYBOARD), 1);
+    };
+    keys.press(100, 600, 1.571, 0.3);
+    pointer.press(350, 350, 1.571, 0.3);
+    press(FL_Right, 18);
+    pointer.drag(525, 350);
+    EXPECT_EQ(keys.view.theta, pointer.view.theta);
+    EXPECT_NEAR(keys.view.theta, 0.3 + 1.571, 1e-12);
+    press(FL_Down, 40);
+    pointer.drag(525, 699);
+    EXPECT_EQ(keys.view.phi, pointer.view.phi);
+    press(FL_Up, 3);
+    press(FL_Left, 1);
+    pointer.drag(515, 641);  // from the last row three 36ths up, and a 72nd left
+    EXPECT_EQ(keys.view.theta, pointer.view.theta);
+    EXPECT_EQ(keys.view.phi, pointer.view.phi);
 }

@@ -10,6 +10,7 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -334,6 +335,45 @@ Pixels grab(Display* display, int x, int y, int width, int height)
             pixels.rgb.push_back(static_cast<std::uint32_t>(XGetPixel(image, column, row)) & 0xffffff);
     XDestroyImage(image);
     return pixels;
+}
+
+Box find_tooltip(Display* display)
+{
+    Window root, parent, *children = nullptr;
+    unsigned count = 0;
+    Box found;
+    // A tooltip may go between the question and the answer.
+    const XErrorHandler handler = XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
+    if (XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count))
+        for (unsigned i = 0; i < count && !found; ++i) {
+            XWindowAttributes a;
+            if (XGetWindowAttributes(display, children[i], &a) && a.override_redirect && a.map_state == IsViewable)
+                found = {a.x, a.y, a.width, a.height};
+        }
+    if (children) XFree(children);
+    XSync(display, False);
+    XSetErrorHandler(handler);
+    return found;
+}
+
+std::string read_text(Display* display, const Box& box)
+{
+    const Pixels pixels = grab(display, box.x, box.y, box.width, box.height);
+    char name[] = "/tmp/velmora-text-XXXXXX";
+    const int fd = mkstemp(name);
+    if (fd < 0 || pixels.rgb.empty()) return "";
+    std::string image = "P6\n" + std::to_string(box.width) + " " + std::to_string(box.height) + "\n255\n";
+    for (std::uint32_t pixel : pixels.rgb) image += {char(pixel >> 16), char(pixel >> 8), char(pixel)};
+    const bool written = write(fd, image.data(), image.size()) == static_cast<ssize_t>(image.size());
+    close(fd);
+    std::string text;
+    if (FILE* pipe = written ? popen(("tesseract " + std::string(name) + " - --psm 7 2>/dev/null").c_str(), "r") : nullptr) {
+        for (int c; (c = std::fgetc(pipe)) != EOF;)
+            if (!std::isspace(c)) text += c == 'O' ? '0' : static_cast<char>(c);
+        pclose(pipe);
+    }
+    unlink(name);
+    return text;
 }
 
 bool near_colour(std::uint32_t a, std::uint32_t b, int tolerance)

@@ -101,6 +101,18 @@ constexpr std::uint32_t cyan_at_half_height = 0x408080;   // hue 180, s = v = 0.
 // True when every channel of a and b differs by at most tolerance.
 bool near_colour(std::uint32_t a, std::uint32_t b, int tolerance = 2);
 
+// The toolkit's tooltip: a mapped override-redirect window of its own,
+// found by its place and size on the screen; empty where none is shown.
+struct Box {
+    int x = 0, y = 0, width = 0, height = 0;
+    explicit operator bool() const { return width > 1; }
+};
+Box find_tooltip(Display* display);
+
+// The text on the screen in a rectangle, as tesseract reads it, on one line:
+// without spaces, which it may miss, and with 0 for O, which it may see.
+std::string read_text(Display* display, const Box& box);
+
 // Real input through XTest.
 void move_pointer(Display* display, int x, int y);
 void press_button(Display* display, bool down);
