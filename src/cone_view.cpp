@@ -4,6 +4,9 @@
 #include <FL/Fl_Tooltip.H>
 #include <FL/fl_draw.H>
 #include <FL/gl.h>
+#ifdef FLTK_USE_WAYLAND
+#include <FL/platform.H>
+#endif
 
 #include <algorithm>
 #include <cmath>
@@ -12,7 +15,7 @@ ConeView::ConeView(int x, int y, int w, int h, const char* label)
     : Fl_Gl_Window(x, y, w, h, label), theta(0.0), phi(1.571), value(1.0f),
       phi_per_pixel_up(0.0), phi_per_pixel_down(0.0), theta_per_pixel(0.0),
       press_theta(0.0), press_phi(0.0), press_x(0), press_y(0), key_dragging(false), key_x(0.0),
-      key_y(0.0), words()
+      key_y(0.0), words(), pointer_x(-1), pointer_y(-1)
 {
     // The tooltip is the view's own, its text always these words.
     tooltip(words);
@@ -22,7 +25,7 @@ ConeView::ConeView(int w, int h, const char* label)
     : Fl_Gl_Window(w, h, label), theta(0.0), phi(1.571), value(1.0f),
       phi_per_pixel_up(0.0), phi_per_pixel_down(0.0), theta_per_pixel(0.0),
       press_theta(0.0), press_phi(0.0), press_x(0), press_y(0), key_dragging(false), key_x(0.0),
-      key_y(0.0), words()
+      key_y(0.0), words(), pointer_x(-1), pointer_y(-1)
 {
     // The tooltip is the view's own, its text always these words.
     tooltip(words);
@@ -138,7 +141,13 @@ int ConeView::handle(int event)
     case FL_ENTER:
     case FL_MOVE:
         Fl_Gl_Window::handle(event);
-        say_words(Fl::event_x(), Fl::event_y(), false);
+        // Windows also reports a pointer that stayed, when a window shows
+        // under it; the words after a key stay until it moves.
+        if (Fl::event_x() != pointer_x || Fl::event_y() != pointer_y) {
+            pointer_x = Fl::event_x();
+            pointer_y = Fl::event_y();
+            say_words(pointer_x, pointer_y, false);
+        }
         return 1;
     case FL_FOCUS:
     case FL_UNFOCUS:
@@ -244,8 +253,7 @@ void ConeView::say_words(int x, int y, bool by_keys)
         if (!(box = Fl_Tooltip::current_window())) return;
     }
     if (Fl_Tooltip::current() != this) Fl_Tooltip::current(this);  // a key took it away
-    // Shown anew, below and right of the point as the toolkit places it: on
-    // Wayland a tooltip that is shown can be neither moved nor resized.
+    // Below and right of the point, as the toolkit places it.
     fl_font(Fl_Tooltip::font(), Fl_Tooltip::size());
     int text_w = Fl_Tooltip::wrap_width(), text_h = 0;
     fl_measure(words, text_w, text_h, 0);
@@ -254,8 +262,13 @@ void ConeView::say_words(int x, int y, bool by_keys)
     Fl::screen_xywh(screen_x, screen_y, screen_w, screen_h);
     const int left = by_keys ? x_root() + x : Fl::event_x_root();
     const int top = (by_keys ? y_root() + y : Fl::event_y_root()) + 13;
-    box->hide();
+#ifdef FLTK_USE_WAYLAND
+    // There a shown tooltip can be neither moved nor resized (the toolkit
+    // ends the program trying), so it is shown anew.
+    if (fl_wl_display()) box->hide();
+#endif
     box->resize(std::max(screen_x, std::min(left, screen_x + screen_w - box_w)),
                 top + box_h > screen_y + screen_h ? top - 23 - box_h : top, box_w, box_h);
     box->show();
+    box->redraw();  // new words, perhaps in a box of the same size
 }

@@ -29,8 +29,10 @@ public:
     double key_x;
     double key_y;
     // What the toolkit's tooltip says: the colour at the pointer, or after
-    // a key the one facing the viewer.
+    // a key the one facing the viewer; and where the pointer was last.
     char words[160];
+    int pointer_x;
+    int pointer_y;
 
     ConeView(int x, int y, int w, int h, const char* label);
     ConeView(int w, int h, const char* label);

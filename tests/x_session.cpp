@@ -347,8 +347,18 @@ Box find_tooltip(Display* display)
     if (XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count))
         for (unsigned i = 0; i < count && !found; ++i) {
             XWindowAttributes a;
-            if (XGetWindowAttributes(display, children[i], &a) && a.override_redirect && a.map_state == IsViewable)
-                found = {a.x, a.y, a.width, a.height};
+            if (XGetWindowAttributes(display, children[i], &a) && a.override_redirect && a.map_state == IsViewable) {
+                found = {a.x, a.y, a.width, a.height, ""};
+                Atom type = 0;
+                int format = 0;
+                unsigned long length = 0, left = 0;
+                unsigned char* name = nullptr;  // in UTF-8, unlike WM_NAME
+                if (XGetWindowProperty(display, children[i], XInternAtom(display, "_NET_WM_NAME", False), 0,
+                                       1024, False, AnyPropertyType, &type, &format, &length, &left,
+                                       &name) == Success && name && format == 8)
+                    found.name.assign(reinterpret_cast<char*>(name), length);
+                if (name) XFree(name);
+            }
         }
     if (children) XFree(children);
     XSync(display, False);

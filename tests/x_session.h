@@ -102,9 +102,12 @@ constexpr std::uint32_t cyan_at_half_height = 0x408080;   // hue 180, s = v = 0.
 bool near_colour(std::uint32_t a, std::uint32_t b, int tolerance = 2);
 
 // The toolkit's tooltip: a mapped override-redirect window of its own,
-// found by its place and size on the screen; empty where none is shown.
+// found by its place and size on the screen, and its name (its words,
+// where the toolkit names the window after them, as on Windows); empty
+// where none is shown.
 struct Box {
     int x = 0, y = 0, width = 0, height = 0;
+    std::string name;
     explicit operator bool() const { return width > 1; }
 };
 Box find_tooltip(Display* display);
