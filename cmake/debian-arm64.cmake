@@ -7,3 +7,5 @@ set(CMAKE_SYSTEM_PROCESSOR aarch64)
 set(CMAKE_LIBRARY_ARCHITECTURE aarch64-linux-gnu)
 set(CMAKE_C_COMPILER aarch64-linux-gnu-gcc)  # for FLTK, where it is built from source
 set(CMAKE_CXX_COMPILER aarch64-linux-gnu-g++)
+# pkg-config finds this architecture's libraries (Pango, for FLTK).
+set(ENV{PKG_CONFIG_LIBDIR} /usr/lib/aarch64-linux-gnu/pkgconfig:/usr/share/pkgconfig)

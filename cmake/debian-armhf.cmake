@@ -7,3 +7,5 @@ set(CMAKE_SYSTEM_PROCESSOR armv7l)
 set(CMAKE_LIBRARY_ARCHITECTURE arm-linux-gnueabihf)
 set(CMAKE_C_COMPILER arm-linux-gnueabihf-gcc)  # for FLTK, where it is built from source
 set(CMAKE_CXX_COMPILER arm-linux-gnueabihf-g++)
+# pkg-config finds this architecture's libraries (Pango, for FLTK).
+set(ENV{PKG_CONFIG_LIBDIR} /usr/lib/arm-linux-gnueabihf/pkgconfig:/usr/share/pkgconfig)

@@ -17,6 +17,11 @@ set(fltk_options -DCMAKE_BUILD_TYPE=Release -DFLTK_BUILD_TEST=OFF -DFLTK_BUILD_E
     -DFLTK_BUILD_PDF_DOCS=OFF -DFLTK_BACKEND_WAYLAND=OFF -DFLTK_USE_SYSTEM_LIBJPEG=OFF
     -DFLTK_USE_SYSTEM_LIBPNG=OFF -DFLTK_USE_SYSTEM_ZLIB=OFF
     "-DCMAKE_C_FLAGS=${fltk_flags}" "-DCMAKE_CXX_FLAGS=${fltk_flags}")
+# Text through Pango on Linux, which shapes Arabic and Hindi and sets right
+# to left what reads so, as the readout's languages need.
+if(NOT WIN32)
+  list(APPEND fltk_options -DFLTK_USE_PANGO=ON)
+endif()
 if(CMAKE_TOOLCHAIN_FILE)
   get_filename_component(toolchain ${CMAKE_TOOLCHAIN_FILE} ABSOLUTE BASE_DIR ${PROJECT_SOURCE_DIR})
   list(APPEND fltk_options -DCMAKE_TOOLCHAIN_FILE=${toolchain})
@@ -67,13 +72,14 @@ if(NOT EXISTS ${fltk_build}/${fltk_stamp})
                           -G ${CMAKE_GENERATOR} ${fltk_options}
                   OUTPUT_FILE ${log} ERROR_FILE ${log} RESULT_VARIABLE failed)
   # FLTK leaves out what it finds no headers for: Xinerama, whose absence
-  # also costs the screen's scale, Xft's fonts, the cursors. That would
-  # pass unnoticed, so it stops here and names the package instead.
+  # also costs the screen's scale, Xft's fonts, the cursors, Pango. That
+  # would pass unnoticed, so it stops here and names the package instead.
   if(NOT failed AND NOT WIN32)
     set(missing)
     foreach(feature HAVE_XINERAMA:FLTK_USE_XINERAMA:libxinerama-dev USE_XFT:FLTK_USE_XFT:libxft-dev
                     HAVE_XCURSOR:FLTK_USE_XCURSOR:libxcursor-dev HAVE_XFIXES:FLTK_USE_XFIXES:libxfixes-dev
-                    HAVE_XRENDER:FLTK_USE_XRENDER:libxrender-dev HAVE_GL_GLU_H::libglu1-mesa-dev)
+                    HAVE_XRENDER:FLTK_USE_XRENDER:libxrender-dev HAVE_GL_GLU_H::libglu1-mesa-dev
+                    USE_PANGO::libpango1.0-dev)
       string(REPLACE ":" ";" feature ${feature})
       list(GET feature 0 define)
       list(GET feature 1 option)
