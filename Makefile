@@ -17,7 +17,7 @@ WARNINGS := -DCMAKE_COMPILE_WARNING_AS_ERROR=$(if $(WERROR),ON,OFF)
 OPTIONS  := $(if $(FLTK_SOURCE),-DFLTK_SOURCE=$(abspath $(FLTK_SOURCE))) $(WARNINGS)
 
 .PHONY: build run test package package-arm64 package-armhf pi-test pi-test-arm64 pi-test-armhf \
-        windows windows-test web web-test sanitize lint bench clean
+        windows windows-test web web-test sanitize lint bench pot clean
 
 build:
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_EXPORT_COMPILE_COMMANDS=ON $(OPTIONS)
@@ -47,14 +47,14 @@ package:
 	@missing=$$(for tool in $(PACKAGE_TOOLS); do command -v $$tool >/dev/null || printf ' %s' $$tool; done); \
 	  [ -z "$$missing" ] || { echo "make package: missing$$missing;" \
 	    "install them with: scripts/install-deps --package"; exit 1; }
-	desktop-file-validate data/org.example.velmora.desktop
-	appstreamcli validate --pedantic --no-net data/org.example.velmora.metainfo.xml
 	LC_ALL=C.UTF-8 groff -man -ww -z data/velmora.1
 	cmake -S . -B $(PACKAGE) -DCMAKE_BUILD_TYPE=None -DBUILD_TESTING=OFF $(OPTIONS) \
 	  $(if $(CROSS_ARCH),-DCMAKE_TOOLCHAIN_FILE=cmake/debian-$(CROSS_ARCH).cmake) \
 	  -DCMAKE_CXX_FLAGS="$$($(DEB_FLAGS) CPPFLAGS) $$($(DEB_FLAGS) CXXFLAGS)" \
 	  -DCMAKE_EXE_LINKER_FLAGS="$$($(DEB_FLAGS) LDFLAGS)"
 	cmake --build $(PACKAGE) -j $(JOBS)
+	desktop-file-validate $(PACKAGE)/org.example.velmora.desktop
+	appstreamcli validate --pedantic --no-net $(PACKAGE)/org.example.velmora.metainfo.xml
 	rm -f $(PACKAGE)/velmora_*.deb
 	cd $(PACKAGE) && umask 022 && \
 	  SOURCE_DATE_EPOCH=$$(dpkg-parsechangelog -l ../data/changelog -STimestamp) $(HOST_ENV) cpack
@@ -143,6 +143,11 @@ bench: build web
 	cmake --build $(BUILD) -j $(JOBS) --target bench
 	./$(BUILD)/bench/bench
 	$(PYTHON) bench/web_bench.py $(WEB)/velmora.html
+
+# po/velmora.pot anew from the sources, after their words changed; then
+# msgmerge brings each po/<language>.po up to it for its translators.
+pot:
+	cmake -P cmake/template.cmake
 
 clean:
 	rm -rf $(BUILD) $(RUN) $(PACKAGE) $(WINDOWS) $(WEB) $(SANITIZE) \

@@ -12,8 +12,18 @@ list(POP_BACK ico_pngs png_256)
 add_custom_command(OUTPUT ${ico} COMMAND ${ICOTOOL} -c -o ${ico} ${ico_pngs} -r ${png_256}
                    DEPENDS ${ico_pngs} ${png_256} VERBATIM)
 
+# The catalogues go into the exe as resources, read by the stand-in for
+# gettext in intl/.
+compile_catalogues(catalogues ${CMAKE_CURRENT_BINARY_DIR}/catalogues/<language>.mo)
+set(VELMORA_CATALOGUES)
+foreach(language ${languages})
+  string(TOUPPER ${language} name)
+  string(APPEND VELMORA_CATALOGUES "CATALOGUE_${name} RCDATA \"${CMAKE_CURRENT_BINARY_DIR}/catalogues/${language}.mo\"\n")
+endforeach()
+target_sources(cone_view PRIVATE intl/windows.cpp)
+target_include_directories(cone_view PUBLIC intl)
 configure_file(data/velmora.rc.in velmora.rc @ONLY)
-set_source_files_properties(${CMAKE_CURRENT_BINARY_DIR}/velmora.rc PROPERTIES OBJECT_DEPENDS ${ico})
+set_source_files_properties(${CMAKE_CURRENT_BINARY_DIR}/velmora.rc PROPERTIES OBJECT_DEPENDS "${ico};${catalogues}")
 target_sources(velmora PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/velmora.rc)
 # A GUI program, stripped, with the C++ runtime and threads linked in, and
 # no link time in its header, so that every build gives the same bytes.

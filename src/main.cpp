@@ -10,12 +10,20 @@
 #include <FL/gl.h>
 #include <FL/platform.H>
 
+#include <libintl.h>
+#ifdef __linux__
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 #include <algorithm>
+#include <clocale>
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
 void value_slider_changed(Fl_Widget* w, void* data)
@@ -60,6 +68,31 @@ void report_fatal_error(const char* format, ...)
     std::exit(1);
 }
 #endif
+
+// The readout's words in the user's language, from gettext's catalogues:
+// in the build folder, beside the program, or in share/locale of the
+// prefix it is installed in. (Windows and the page choose their own.)
+void choose_language()
+{
+#ifdef LC_MESSAGES
+    std::setlocale(LC_MESSAGES, "");
+#endif
+#ifdef __linux__
+    char path[4096];
+    const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
+    if (length > 0) {
+        const std::string program(path, static_cast<std::size_t>(length));
+        const std::string folder = program.substr(0, program.rfind('/'));
+        std::string catalogues = folder + "/locale";
+        struct stat found {};
+        if (stat(catalogues.c_str(), &found) != 0 || !S_ISDIR(found.st_mode))
+            catalogues = folder.substr(0, folder.rfind('/')) + "/share/locale";
+        bindtextdomain("velmora", catalogues.c_str());
+    }
+#endif
+    bind_textdomain_codeset("velmora", "UTF-8");
+    textdomain("velmora");
+}
 
 // Each screen's scale as the platform gave it, before any fit.
 std::vector<float> platform_scales;
@@ -161,6 +194,7 @@ void paint_icon(unsigned char* rgba, int size)
 
 int main()
 {
+    choose_language();
     Fl::error = report_error;
 #ifdef FLTK_USE_WAYLAND
     Fl::fatal = report_fatal_error;  // before the view, which sets up EGL on Wayland

@@ -1,7 +1,12 @@
 #include "readout.h"
 
+#include <libintl.h>
+
 #include <cmath>
 #include <cstdio>
+
+// Marks words for the catalogues that are translated where they are used.
+#define N_(text) text
 
 namespace {
 
@@ -103,21 +108,30 @@ const char* colour_name(const ConePoint& point)
 {
     // Judged on the numbers as shown, so that the name agrees with them.
     const Shown s = shown(point);
-    if (s.value < 15) return "black";
+    // TRANSLATORS: the colour names are the readout's last word, as a
+    // teacher would name the colour to a class: the darkest (value under
+    // 0.15) is black; nearly unsaturated ones (under 0.15) are greys; the
+    // rest are twelve hues, each 30 degrees wide (red round 0, orange 30,
+    // yellow 60, chartreuse 90, green 120, spring green 150, cyan 180, azure
+    // 210, blue 240, violet 270, magenta 300, rose 330), dark where the
+    // value is under 0.6, else pale where the saturation is under 0.5.
+    if (s.value < 15) return N_("black");
     if (s.saturation < 15) {
-        if (s.value < 40) return "dark grey";
-        if (s.value < 70) return "grey";
-        if (s.value < 90) return "light grey";
-        return "white";
+        if (s.value < 40) return N_("dark grey");
+        if (s.value < 70) return N_("grey");
+        if (s.value < 90) return N_("light grey");
+        return N_("white");
     }
     // Twelve hues, each 30 degrees wide and centred on its name's.
     static const char* const hues[3][12] = {
-        {"red", "orange", "yellow", "chartreuse", "green", "spring green", "cyan", "azure", "blue", "violet",
-         "magenta", "rose"},
-        {"dark red", "dark orange", "dark yellow", "dark chartreuse", "dark green", "dark spring green",
-         "dark cyan", "dark azure", "dark blue", "dark violet", "dark magenta", "dark rose"},
-        {"pale red", "pale orange", "pale yellow", "pale chartreuse", "pale green", "pale spring green",
-         "pale cyan", "pale azure", "pale blue", "pale violet", "pale magenta", "pale rose"}};
+        {N_("red"), N_("orange"), N_("yellow"), N_("chartreuse"), N_("green"), N_("spring green"), N_("cyan"),
+         N_("azure"), N_("blue"), N_("violet"), N_("magenta"), N_("rose")},
+        {N_("dark red"), N_("dark orange"), N_("dark yellow"), N_("dark chartreuse"), N_("dark green"),
+         N_("dark spring green"), N_("dark cyan"), N_("dark azure"), N_("dark blue"), N_("dark violet"),
+         N_("dark magenta"), N_("dark rose")},
+        {N_("pale red"), N_("pale orange"), N_("pale yellow"), N_("pale chartreuse"), N_("pale green"),
+         N_("pale spring green"), N_("pale cyan"), N_("pale azure"), N_("pale blue"), N_("pale violet"),
+         N_("pale magenta"), N_("pale rose")}};
     const int shade = s.value < 60 ? 1 : s.saturation < 50 ? 2 : 0;
     return hues[shade][(s.hue + 15) / 30 % 12];
 }
@@ -125,6 +139,12 @@ const char* colour_name(const ConePoint& point)
 void describe(const ConePoint& point, int red, int green, int blue, char* text, std::size_t size)
 {
     const Shown s = shown(point);
-    std::snprintf(text, size, "H %d°  S %d.%02d  V %d.%02d  #%02X%02X%02X  %s", s.hue, s.saturation / 100,
-                  s.saturation % 100, s.value / 100, s.value % 100, red, green, blue, colour_name(point));
+    // TRANSLATORS: the readout, one line: hue in whole degrees, saturation
+    // and value each as a whole number and two decimals, the colour as
+    // #RRGGBB and its name. Write H, S and V as your schools write the
+    // model's letters, and the decimal mark as your language does ("0,50").
+    // Keep the numbers and the colour in this order.
+    std::snprintf(text, size, gettext("H %d°  S %d.%02d  V %d.%02d  #%02X%02X%02X  %s"), s.hue,
+                  s.saturation / 100, s.saturation % 100, s.value / 100, s.value % 100, red, green, blue,
+                  gettext(colour_name(point)));
 }

@@ -20,7 +20,8 @@ foreach(path bin/velmora ${desktop} ${metainfo}
              share/icons/hicolor/256x256/apps/velmora.png
              share/man/man1/velmora.1
              share/doc/velmora/README.md
-             share/doc/velmora/docs/linux.md share/doc/velmora/docs/screenshot.png)
+             share/doc/velmora/docs/linux.md share/doc/velmora/docs/screenshot.png
+             share/locale/fr/LC_MESSAGES/velmora.mo share/locale/zh_CN/LC_MESSAGES/velmora.mo)
   if(NOT EXISTS "${PREFIX}/${path}")
     message(FATAL_ERROR "not installed: ${path}")
   endif()
@@ -37,14 +38,23 @@ endforeach()
 
 # The window's class is velmora, Velmora on X11, and on Wayland its app id
 # is velmora with FLTK 1.4.3 (checked by the end-to-end test).
-file(STRINGS "${PREFIX}/${desktop}" entry)
-foreach(line "Exec=velmora" "Icon=velmora" "Terminal=false" "StartupWMClass=velmora")
+file(STRINGS "${PREFIX}/${desktop}" entry ENCODING UTF-8)
+foreach(line "Name=Velmora" "Exec=velmora" "Icon=velmora" "Terminal=false" "StartupWMClass=velmora")
   if(NOT line IN_LIST entry)
     message(FATAL_ERROR "desktop entry lacks ${line}")
   endif()
 endforeach()
+# The catalogues' words merged in, the program's name left as it is.
+list(FILTER entry INCLUDE REGEX "^Name\\[|^Comment\\[(fr|ar)\\]=.")
+list(LENGTH entry merged)
+if(NOT merged EQUAL 2 OR entry MATCHES "Name")
+  message(FATAL_ERROR "desktop entry's translations: ${entry}")
+endif()
 
 file(READ "${PREFIX}/${metainfo}" text)
+if(NOT text MATCHES "<summary xml:lang=\"fr\">" OR text MATCHES "<name xml:lang=")
+  message(FATAL_ERROR "metainfo without its translations, or with its name translated")
+endif()
 string(FIND "${text}" "<release version=\"${VERSION}\"" at)
 file(READ "${PREFIX}/share/man/man1/velmora.1" manual)
 string(FIND "${manual}" "\"Velmora ${VERSION}\"" manual_at)
