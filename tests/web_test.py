@@ -333,12 +333,10 @@ def test_site():
     try:
         viewport(driver, 720, 750)  # the window's size: the frame as it is
         load('file://' + PAGE)
-        # velmora.html over http as in Chromium before 114, which has no
-        # Uint8Array.fromBase64 and refuses to compile over 4 KB of
-        # WebAssembly at once on the page's thread: the page decodes it
-        # itself and compiles it in the background.
+        # velmora.html over http as in Chromium before 114, which refuses to
+        # compile over 4 KB of WebAssembly at once on the page's thread: the
+        # page compiles it in the background.
         refusing = driver.execute_cdp_cmd('Page.addScriptToEvaluateOnNewDocument', {'source': '''
-            delete Uint8Array.fromBase64;
             const compile = WebAssembly.Module;
             WebAssembly.Module = function(bytes) {
                 if (bytes.length > 4096) throw new RangeError('over 4 KB on the main thread');
