@@ -34,10 +34,11 @@ from selenium.webdriver.common.keys import Keys
 PAGE = SCREENSHOT = None  # from the command line
 GREY, CYAN = 0x808080, 0x408080  # hue 180 at half height
 # The readout's words, worked out by hand from the desktop's: the view's
-# centre at start-up (the front halfway up), and above it the rim facing
-# the viewer.
+# centre at start-up (the front halfway up), above it the rim facing the
+# viewer, and the centre after a quarter turn.
 FRONT = 'H 270°  S 0.50  V 0.50  #60407F  dark violet'
 RIM = 'H 270°  S 1.00  V 1.00  #8000FF  violet'
+TURNED = 'H 180°  S 0.50  V 0.50  #407F7F  dark cyan'
 
 
 def view(driver):
@@ -224,16 +225,25 @@ def test_chromium():
         # The keyboard: Tab reaches the view first, where 18 presses of an
         # arrow key are a quarter turn (hue 180 in front, then back), or tilt
         # the apex (black) and then the top disk (white) towards the viewer.
+        # Half a second after each run of presses, and only then, the live
+        # region has the words for the point facing the viewer.
         driver.refresh()
         keys = ActionChains(driver)
         keys.send_keys(Keys.TAB).perform()
         assert driver.switch_to.active_element == canvas(driver)
-        for presses, ready in (([Keys.ARROW_RIGHT] * 18, centre_is(CYAN)),
-                               ([Keys.ARROW_LEFT] * 18, like_desktop),
-                               ([Keys.ARROW_UP] * 18, centre_is(0x000000)),
-                               ([Keys.ARROW_DOWN] * 36, centre_is(0xffffff))):
+        driver.execute_script('const spoken = document.querySelector("[aria-live=polite]"); window.heard = [];'
+                              'addEventListener("keydown", () => window.pressed = performance.now());'
+                              'new MutationObserver(() => heard.push([performance.now() - pressed, spoken.textContent]))'
+                              '.observe(spoken, {childList: true, characterData: true, subtree: true})')
+        for run, (presses, ready) in enumerate((([Keys.ARROW_RIGHT] * 18, centre_is(CYAN)),
+                                                ([Keys.ARROW_LEFT] * 18, like_desktop),
+                                                ([Keys.ARROW_UP] * 18, centre_is(0x000000)),
+                                                ([Keys.ARROW_DOWN] * 36, centre_is(0xffffff)))):
             keys.send_keys(*presses).perform()
             assert shows(driver, ready)
+            assert shows(driver, lambda _: len(driver.execute_script('return heard')) > run)
+        heard = driver.execute_script('return heard')
+        assert len(heard) == 4 and heard[0][1] == TURNED and min(wait for wait, _ in heard) >= 450, heard
 
         # The slider: Tab goes on to it and Home takes it to the far left,
         # where nothing is left; it steps by 0.01, and by 0.1 a page, read

@@ -1,7 +1,7 @@
 // The stand-in's toolkit side: widgets become elements of the page (made
-// by web/fl.js), pointer and slider events come back through the exported
-// functions below, and frames are drawn on the browser's animation frames
-// into a WebGL context made as the toolkit's default GL mode is.
+// by web/fl.js), pointer, key and slider events come back through the
+// exported functions below, and frames are drawn on the browser's animation
+// frames into a WebGL context made as the toolkit's default GL mode is.
 #include "gl_objects.h"
 
 #include <FL/Fl.H>
@@ -227,8 +227,8 @@ void Fl_Slider::add_to_page()
 }
 
 // As the toolkit does: a press puts the tooltip away, keeping the widget
-// pressed as the one whose words would show; the pointer leaving puts it
-// away for good.
+// pressed as the one whose words would show; the pointer leaving and any key
+// put it away for good.
 extern "C" EMSCRIPTEN_KEEPALIVE void fl_pointer(Fl_Widget* widget, int event, int x, int y)
 {
     Fl::e_x = x;
@@ -236,6 +236,14 @@ extern "C" EMSCRIPTEN_KEEPALIVE void fl_pointer(Fl_Widget* widget, int event, in
     if (event == FL_PUSH) Fl_Tooltip::current(widget);
     if (event == FL_LEAVE) Fl_Tooltip::exit(nullptr);
     widget->handle(event);
+}
+
+extern "C" EMSCRIPTEN_KEEPALIVE int fl_key(Fl_Widget* widget, int key, int state)
+{
+    Fl::e_keysym = key;
+    Fl::e_state = state;
+    Fl_Tooltip::exit(nullptr);
+    return widget->handle(FL_KEYBOARD);
 }
 
 // The tooltip was placed in the view's old pixels: it goes.

@@ -189,26 +189,26 @@ mergeInto(LibraryManager.library, {
   },
 
   // The view's canvas, with the id that web/fl.cpp makes its WebGL context
-  // on. Its pointer goes to the view as the toolkit's events, in
-  // drawing-buffer pixels, as the view's size is. A press captures the
-  // pointer, so a drag goes on outside the view; any mouse button, a pen or
-  // a finger turns it. A mouse or a pen that hovers moves over the view and
-  // leaves it; a finger lifted leaves it too, but its tap's words stay until
-  // the next touch, on the view or elsewhere. The arrow keys drag a pointer
-  // of their own, pressed at the view's centre: from the tilt at start-up
-  // each press turns the cone by 5 degrees (72 steps to a turn, 36 from
-  // below to above). While the browser has taken the GL context away, a note
-  // stands in the view's place; when it gives the context back, the view
-  // makes what it draws with anew and draws again.
-  page_add_view__deps: ['$frame'],
+  // on. Its pointer and keys go to the view as the toolkit's events, the
+  // pointer in drawing-buffer pixels, as the view's size is. A press captures
+  // the pointer, so a drag goes on outside the view; any mouse button, a pen
+  // or a finger turns it. A mouse or a pen that hovers moves over the view
+  // and leaves it; a finger lifted leaves it too, but its tap's words stay
+  // until the next touch, on the view or elsewhere. The view answers the
+  // keys it takes (not those with Alt, Ctrl or Meta, which are the
+  // browser's); once they rest, the words they showed go to the page's live
+  // region, for screen readers. While the browser has taken the GL context
+  // away, a note stands in the view's place; when it gives the context back,
+  // the view makes what it draws with anew and draws again.
+  page_add_view__deps: ['$frame', '$tooltip'],
   page_add_view: function(view, x, y, w, h) {
     var canvas = document.createElement('canvas');
     canvas.id = 'view';
     canvas.tabIndex = 0;
     canvas.setAttribute('role', 'img');
     canvas.setAttribute('aria-label', 'The HSV colour cone: hue goes round its axis, saturation ' +
-                        'out from the axis, value up it. Drag it, or use the arrow keys, to turn it.');
-    var keys = null;  // the arrow keys' pointer, once pressed
+                        'out from the axis, value up it. Drag it, or use the arrow keys, to turn it; ' +
+                        'after the keys, the readout names the colour facing you.');
     // The toolkit's FL_PUSH, FL_RELEASE, FL_LEAVE, FL_DRAG and FL_MOVE.
     var PUSH = 1, RELEASE = 2, LEAVE = 4, DRAG = 5, MOVE = 11;
     function send(event, e) {
@@ -218,7 +218,6 @@ mergeInto(LibraryManager.library, {
     }
     canvas.onpointerdown = function(e) {
       if (!e.isPrimary) return;
-      keys = null;
       canvas.setPointerCapture(e.pointerId);
       send(PUSH, e);
     };
@@ -236,18 +235,14 @@ mergeInto(LibraryManager.library, {
       if (e.target != canvas) send(LEAVE, e);
     });
     canvas.oncontextmenu = function(e) { e.preventDefault(); };
+    var spoken = document.getElementById('spoken'), rest = 0;
     canvas.onkeydown = function(e) {
-      var step = {ArrowLeft: [-1, 0], ArrowRight: [1, 0], ArrowUp: [0, -1], ArrowDown: [0, 1]}[e.key];
-      if (!step || e.altKey || e.ctrlKey || e.metaKey) return;
+      var key = {Escape: 0xff1b, ArrowLeft: 0xff51, ArrowUp: 0xff52, ArrowRight: 0xff53, ArrowDown: 0xff54}[e.key];
+      if (!_fl_key(view, key || 0, e.ctrlKey << 18 | e.altKey << 19 | e.metaKey << 22)) return;
       e.preventDefault();
-      var w = canvas.width, h = canvas.height;
-      if (!keys) {
-        keys = {x: w >> 1, y: h >> 1};
-        _fl_pointer(view, PUSH, keys.x, keys.y);
-      }
-      keys.x += step[0] * w / 72;
-      keys.y = Math.min(h - 1, Math.max(1, keys.y + step[1] * h / 36));
-      _fl_pointer(view, DRAG, Math.round(keys.x), Math.round(keys.y));
+      var tip = tooltip.element, words = tip && !tip.hidden ? tip.textContent : '';
+      clearTimeout(rest);
+      rest = setTimeout(function() { spoken.textContent = words; }, 500);
     };
     var lost = document.createElement('div');
     lost.className = 'note';
@@ -268,7 +263,6 @@ mergeInto(LibraryManager.library, {
       if (canvas.width == w && canvas.height == h) return;
       canvas.width = w;
       canvas.height = h;
-      keys = null;
       _fl_view_sized(view, w, h);
     });
   }
