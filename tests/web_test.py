@@ -33,16 +33,33 @@ from selenium.webdriver.common.keys import Keys
 
 PAGE = SCREENSHOT = None  # from the command line
 GREY, CYAN = 0x808080, 0x408080  # hue 180 at half height
+# The readout's words, worked out by hand from the desktop's: the view's
+# centre at start-up (the front halfway up), above it the rim facing the
+# viewer, and the centre after a quarter turn.
+FRONT = 'H 270°  S 0.50  V 0.50  #60407F  dark violet'
+RIM = 'H 270°  S 1.00  V 1.00  #8000FF  violet'
+TURNED = 'H 180°  S 0.50  V 0.50  #407F7F  dark cyan'
 
 
 def view(driver):
     """The view as shown, in device pixels, cut from the whole window's
-    screenshot (WebKit's element screenshots come out shifted)."""
+    screenshot (WebKit's element screenshots come out shifted), without the
+    tooltip over it, which tooltip() checks."""
+    tip = 'for (const t of document.querySelectorAll("[role=tooltip]")) t.style.visibility = '
     box = driver.execute_script(
-        'const b = document.querySelector("canvas").getBoundingClientRect();'
+        tip + '"hidden"; const b = document.querySelector("canvas").getBoundingClientRect();'
         'return [b.left, b.top, b.right, b.bottom].map(v => Math.round(v * devicePixelRatio))')
     shot = Image.open(io.BytesIO(driver.get_screenshot_as_png())).convert('RGB')
+    driver.execute_script(tip + '""')
     return shot.crop(box)
+
+
+def tooltip(driver):
+    """The tooltip's words and its left, top, right and bottom in CSS pixels,
+    or None where it is not shown."""
+    return driver.execute_script(
+        'const t = document.querySelector("[role=tooltip]"); if (!t || t.hidden) return null;'
+        'const b = t.getBoundingClientRect(); return [t.textContent, b.left, b.top, b.right, b.bottom]')
 
 
 def near(pixel, colour, tolerance=4):
@@ -178,29 +195,55 @@ def test_chromium():
         assert 'HSV colour cone' in image and 'arrow keys' in image
         assert accessibility_violations(driver) == []
 
+        # The readout: 0.4 s after the mouse comes to rest on the cone, the
+        # tooltip has the words for the point under it, below it and in
+        # sight; they follow the mouse at once (up to the rim); none over the
+        # grey ground, nor during a drag.
+        mouse = PointerInput(interaction.POINTER_MOUSE, 'mouse')
+        act(driver, mouse, lambda p: p.move_to(canvas(driver)))
+        assert tooltip(driver) is None and shows(driver, lambda _: tooltip(driver))
+        x, y = box(driver, 'canvas')['left'] + 350, box(driver, 'canvas')['top'] + 350
+        words, left, top, right, bottom = tooltip(driver)
+        assert (words, left) == (FRONT, x) and y < top and right <= 1600 and bottom <= 750, tooltip(driver)
+        act(driver, mouse, lambda p: p.move_by(0, -175))
+        assert tooltip(driver)[:3] == [RIM, x, top - 175]
+        act(driver, mouse, lambda p: p.move_by(-340, -170))
+        time.sleep(0.6)
+        assert tooltip(driver) is None
+
         # A quarter view width to the right shows hue 180 in front. A second
         # drag, from there, of three quarters that goes on beyond the view's
         # edge makes one whole turn: the first picture again. (It is one
         # action: the driver drops the pointer's capture between two.)
-        mouse = PointerInput(interaction.POINTER_MOUSE, 'mouse')
         act(driver, mouse, lambda p: p.move_to(canvas(driver)).pointer_down().move_by(175, 0))
         assert shows(driver, centre_is(CYAN))
+        time.sleep(0.5)
+        assert tooltip(driver) is None
         act(driver, mouse, lambda p: p.pointer_up().pointer_down().move_by(175, 0).move_by(350, 0).pointer_up())
         assert shows(driver, like_desktop)
 
         # The keyboard: Tab reaches the view first, where 18 presses of an
         # arrow key are a quarter turn (hue 180 in front, then back), or tilt
         # the apex (black) and then the top disk (white) towards the viewer.
+        # Half a second after each run of presses, and only then, the live
+        # region has the words for the point facing the viewer.
         driver.refresh()
         keys = ActionChains(driver)
         keys.send_keys(Keys.TAB).perform()
         assert driver.switch_to.active_element == canvas(driver)
-        for presses, ready in (([Keys.ARROW_RIGHT] * 18, centre_is(CYAN)),
-                               ([Keys.ARROW_LEFT] * 18, like_desktop),
-                               ([Keys.ARROW_UP] * 18, centre_is(0x000000)),
-                               ([Keys.ARROW_DOWN] * 36, centre_is(0xffffff))):
+        driver.execute_script('const spoken = document.querySelector("[aria-live=polite]"); window.heard = [];'
+                              'addEventListener("keydown", () => window.pressed = performance.now());'
+                              'new MutationObserver(() => heard.push([performance.now() - pressed, spoken.textContent]))'
+                              '.observe(spoken, {childList: true, characterData: true, subtree: true})')
+        for run, (presses, ready) in enumerate((([Keys.ARROW_RIGHT] * 18, centre_is(CYAN)),
+                                                ([Keys.ARROW_LEFT] * 18, like_desktop),
+                                                ([Keys.ARROW_UP] * 18, centre_is(0x000000)),
+                                                ([Keys.ARROW_DOWN] * 36, centre_is(0xffffff)))):
             keys.send_keys(*presses).perform()
             assert shows(driver, ready)
+            assert shows(driver, lambda _: len(driver.execute_script('return heard')) > run)
+        heard = driver.execute_script('return heard')
+        assert len(heard) == 4 and heard[0][1] == TURNED and min(wait for wait, _ in heard) >= 450, heard
 
         # The slider: Tab goes on to it and Home takes it to the far left,
         # where nothing is left; it steps by 0.01, and by 0.1 a page, read
@@ -274,18 +317,36 @@ def test_chromium():
                 driver.execute_script('dispatchEvent(new Event("resize"))')
                 assert box(driver, '#frame')['width'] == frame['width'], width
                 driver.execute_cdp_cmd('Emulation.setPageScaleFactor', {'pageScaleFactor': 1})
+            if width == 320:
+                # On the smallest, a tap's words, wrapped if need be, are
+                # still in sight, and below the point tapped.
+                act(driver, PointerInput(interaction.POINTER_TOUCH, 'finger'),
+                    lambda p: p.move_to(canvas(driver), 40, -40).pointer_down().pointer_up())
+                assert shows(driver, lambda _: tooltip(driver))
+                _, left, top, right, bottom = tooltip(driver)
+                assert 0 <= left and right <= 320 and box(driver, 'canvas')['top'] + 115 < top and bottom <= 480
 
         # A Chromebook's 1366 x 600 below the browser's bars: the frame is
-        # scaled down to fit, and a touch drag of a quarter of the view as
-        # shown is still a quarter turn.
+        # scaled down to fit. A tap, a touch that does not move, shows the
+        # words for the point tapped until the next touch, which reaches the
+        # view through them: a drag of a quarter of the view as shown is
+        # still a quarter turn.
         viewport(driver, 1366, 600)
         driver.refresh()
         assert box(driver, '#frame')['bottom'] == 600
         shown = box(driver, 'canvas')['width']
         assert shown == 560, shown
         finger = PointerInput(interaction.POINTER_TOUCH, 'finger')
-        act(driver, finger, lambda p: p.move_to(canvas(driver)).pointer_down().move_by(shown // 4, 0))
-        assert shows(driver, centre_is(CYAN))
+        act(driver, finger, lambda p: p.move_to(canvas(driver)).pointer_down().pointer_up())
+        assert shows(driver, lambda _: tooltip(driver))
+        time.sleep(0.5)
+        words, left, top, right, bottom = tooltip(driver)
+        assert words == FRONT, words
+        middle = box(driver, 'canvas')
+        act(driver, finger, lambda p: p.move_to(canvas(driver), (left + right - middle['left'] - middle['right']) / 2,
+                                                (top + bottom - middle['top'] - middle['bottom']) / 2)
+            .pointer_down().move_by(shown // 4, 0))
+        assert shows(driver, centre_is(CYAN)) and tooltip(driver) is None
         assert driver.execute_script('return scrollX + scrollY') == 0
         act(driver, finger, lambda p: p.pointer_up())
     finally:
@@ -333,12 +394,10 @@ def test_site():
     try:
         viewport(driver, 720, 750)  # the window's size: the frame as it is
         load('file://' + PAGE)
-        # velmora.html over http as in Chromium before 114, which has no
-        # Uint8Array.fromBase64 and refuses to compile over 4 KB of
-        # WebAssembly at once on the page's thread: the page decodes it
-        # itself and compiles it in the background.
+        # velmora.html over http as in Chromium before 114, which refuses to
+        # compile over 4 KB of WebAssembly at once on the page's thread: the
+        # page compiles it in the background.
         refusing = driver.execute_cdp_cmd('Page.addScriptToEvaluateOnNewDocument', {'source': '''
-            delete Uint8Array.fromBase64;
             const compile = WebAssembly.Module;
             WebAssembly.Module = function(bytes) {
                 if (bytes.length > 4096) throw new RangeError('over 4 KB on the main thread');
@@ -380,7 +439,7 @@ def free_port():
 
 def test_webkit():
     """WebKitGTK, the engine family of Safari on iPads, in its MiniBrowser
-    under a private Xvfb."""
+    under a private Xvfb: the picture, the tooltip and a drag."""
     server, display = x_server()
     port = free_port()
     service = subprocess.Popen(['WebKitWebDriver', f'--port={port}'], stdout=subprocess.DEVNULL,
@@ -400,6 +459,8 @@ def test_webkit():
             driver.set_window_size(1200, 750 + bars)
             assert shows(driver, like_desktop)
             mouse = PointerInput(interaction.POINTER_MOUSE, 'mouse')
+            act(driver, mouse, lambda p: p.move_to(canvas(driver)))
+            assert shows(driver, lambda _: (tooltip(driver) or [None])[0] == FRONT)
             act(driver, mouse, lambda p: p.move_to(canvas(driver)).pointer_down().move_by(175, 0))
             assert shows(driver, centre_is(CYAN))
             act(driver, mouse, lambda p: p.pointer_up())
@@ -455,8 +516,8 @@ class Marionette:
 
 def test_firefox():
     """Firefox ESR, which has WebGL only on a display, under a private Xvfb:
-    the picture, a drag, and the slider's keys, which step 0.01 and 0.1 a
-    page here too."""
+    the picture, the tooltip, a drag, and the slider's keys, which step 0.01
+    and 0.1 a page here too."""
     server, display = x_server()
     port = free_port()
     profile = tempfile.mkdtemp()
@@ -475,6 +536,8 @@ def test_firefox():
         assert shows(driver, like_desktop)
         x, y = driver.execute_script('const b = document.querySelector("canvas").getBoundingClientRect();'
                                      'return [b.left + b.width / 2, b.top + b.height / 2].map(Math.round)')
+        driver.perform('pointer', {'type': 'pointerMove', 'x': x, 'y': y})
+        assert shows(driver, lambda _: (tooltip(driver) or [None])[0] == FRONT)
         driver.perform('pointer', {'type': 'pointerMove', 'x': x, 'y': y}, {'type': 'pointerDown', 'button': 0},
                        {'type': 'pointerMove', 'x': x + 175, 'y': y, 'duration': 100})
         assert shows(driver, centre_is(CYAN))

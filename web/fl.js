@@ -1,7 +1,7 @@
 // The stand-in's page side, linked in with --js-library: the window's frame
-// and its fit to the viewport, the slider, and the GL view's canvas with
-// its pointer, keys and context loss. web/fl.cpp calls the page_ functions
-// and is called back through its exported fl_ functions.
+// and its fit to the viewport, the slider, the GL view's canvas with its
+// pointer, keys and context loss, and the tooltip. web/fl.cpp calls the
+// page_ functions and is called back through its exported fl_ functions.
 mergeInto(LibraryManager.library, {
   // The window's frame, scaled as a whole to fill the viewport, up or down,
   // and centred. Children are placed at their positions in the window, in
@@ -135,51 +135,114 @@ mergeInto(LibraryManager.library, {
     frame.place(input, x, y, w, h);
   },
 
+  // The toolkit's tooltip box (web/fl.cpp): an element with the role
+  // "tooltip" in the window's frame, over the view, made when it is first
+  // measured. The program places it in the view's pixels, from the view's top
+  // left corner, where its screen starts; the screen is the viewport. Its
+  // words keep their size at any scale of the frame (see velmora.html.in).
+  $tooltip__deps: ['$frame'],
+  $tooltip: {
+    element: null,
+    // The view's canvas, and how many of its pixels make a CSS pixel.
+    view: function() {
+      var canvas = document.getElementById('view');
+      return [canvas, canvas.width / canvas.getBoundingClientRect().width];
+    },
+    // The box, shown with these words where it was.
+    say: function(text) {
+      var element = tooltip.element;
+      if (!element) {
+        element = tooltip.element = document.createElement('div');
+        element.setAttribute('role', 'tooltip');
+        frame.element.append(element);
+      }
+      element.textContent = new TextDecoder().decode(HEAPU8.subarray(text, HEAPU8.indexOf(0, text)));
+      element.hidden = false;
+      return element;
+    }
+  },
+
+  page_tooltip__deps: ['$tooltip'],
+  page_tooltip: function(text, x, y) {
+    if (!text) return tooltip.element.hidden = true;
+    var style = tooltip.say(text).style, view = tooltip.view();
+    style.left = view[0].offsetLeft + x / view[1] + 'px';
+    style.top = view[0].offsetTop + y / view[1] + 'px';
+  },
+
+  // The box's size with these words, in the view's pixels.
+  page_measure__deps: ['$tooltip'],
+  page_measure: function(text, w, h) {
+    var shown = tooltip.element && !tooltip.element.hidden;
+    var box = tooltip.say(text).getBoundingClientRect(), ratio = tooltip.view()[1];
+    tooltip.element.hidden = !shown;
+    HEAP32[w >> 2] = Math.ceil(box.width * ratio);
+    HEAP32[h >> 2] = Math.ceil(box.height * ratio);
+  },
+
+  page_screen__deps: ['$tooltip'],
+  page_screen: function(xywh) {
+    var view = tooltip.view(), box = view[0].getBoundingClientRect(), root = document.documentElement;
+    HEAP32.set([-box.left, -box.top, root.clientWidth, root.clientHeight].map(function(css) {
+      return Math.round(css * view[1]);
+    }), xywh >> 2);
+  },
+
   // The view's canvas, with the id that web/fl.cpp makes its WebGL context
-  // on. A press captures the pointer, so a drag goes on outside the view;
-  // any mouse button, a pen or a finger turns it. Positions are in
-  // drawing-buffer pixels, as the view's size is. The arrow keys drag a
-  // pointer of their own, pressed at the view's centre: from the tilt at
-  // start-up each press turns the cone by 5 degrees (72 steps to a turn, 36
-  // from below to above). While the browser has taken the GL context away,
-  // a note stands in the view's place; when it gives the context back, the
-  // view makes what it draws with anew and draws again.
-  page_add_view__deps: ['$frame'],
+  // on. Its pointer and keys go to the view as the toolkit's events, the
+  // pointer in drawing-buffer pixels, as the view's size is. A press captures
+  // the pointer, so a drag goes on outside the view; any mouse button, a pen
+  // or a finger turns it. A mouse or a pen that hovers moves over the view
+  // and leaves it; a finger lifted leaves it too, but its tap's words stay
+  // until the next touch, on the view or elsewhere. The view answers the
+  // keys it takes (not those with Alt, Ctrl or Meta, which are the
+  // browser's); once they rest, the words they showed go to the page's live
+  // region, for screen readers. While the browser has taken the GL context
+  // away, a note stands in the view's place; when it gives the context back,
+  // the view makes what it draws with anew and draws again.
+  page_add_view__deps: ['$frame', '$tooltip'],
   page_add_view: function(view, x, y, w, h) {
     var canvas = document.createElement('canvas');
     canvas.id = 'view';
     canvas.tabIndex = 0;
     canvas.setAttribute('role', 'img');
     canvas.setAttribute('aria-label', 'The HSV colour cone: hue goes round its axis, saturation ' +
-                        'out from the axis, value up it. Drag it, or use the arrow keys, to turn it.');
-    var keys = null;  // the arrow keys' pointer, once pressed
-    function send(drag, e) {
+                        'out from the axis, value up it. Drag it, or use the arrow keys, to turn it; ' +
+                        'after the keys, the readout names the colour facing you.');
+    // The toolkit's FL_PUSH, FL_RELEASE, FL_LEAVE, FL_DRAG and FL_MOVE.
+    var PUSH = 1, RELEASE = 2, LEAVE = 4, DRAG = 5, MOVE = 11;
+    function send(event, e) {
       var box = canvas.getBoundingClientRect();
-      _fl_pointer(view, drag, Math.floor((e.clientX - box.left) * canvas.width / box.width),
+      _fl_pointer(view, event, Math.floor((e.clientX - box.left) * canvas.width / box.width),
                   Math.floor((e.clientY - box.top) * canvas.height / box.height));
     }
     canvas.onpointerdown = function(e) {
       if (!e.isPrimary) return;
-      keys = null;
       canvas.setPointerCapture(e.pointerId);
-      send(false, e);
+      send(PUSH, e);
     };
     canvas.onpointermove = function(e) {
-      if (canvas.hasPointerCapture(e.pointerId)) send(true, e);
+      if (canvas.hasPointerCapture(e.pointerId)) send(DRAG, e);
+      else if (!e.buttons) send(MOVE, e);
     };
+    canvas.onpointerup = function(e) {
+      if (canvas.hasPointerCapture(e.pointerId)) send(RELEASE, e);
+    };
+    canvas.onpointerleave = function(e) {
+      if (e.pointerType != 'touch') send(LEAVE, e);
+    };
+    addEventListener('pointerdown', function(e) {
+      if (e.target != canvas) send(LEAVE, e);
+    });
     canvas.oncontextmenu = function(e) { e.preventDefault(); };
+    var spoken = document.getElementById('spoken'), rest = 0;
     canvas.onkeydown = function(e) {
-      var step = {ArrowLeft: [-1, 0], ArrowRight: [1, 0], ArrowUp: [0, -1], ArrowDown: [0, 1]}[e.key];
-      if (!step || e.altKey || e.ctrlKey || e.metaKey) return;
+      var key = {Escape: 0xff1b, ArrowLeft: 0xff51, ArrowUp: 0xff52, ArrowRight: 0xff53, ArrowDown: 0xff54}[e.key];
+      if (!_fl_key(view, key || 0, e.ctrlKey << 18 | e.altKey << 19 | e.metaKey << 22)) return;
       e.preventDefault();
-      var w = canvas.width, h = canvas.height;
-      if (!keys) {
-        keys = {x: w >> 1, y: h >> 1};
-        _fl_pointer(view, false, keys.x, keys.y);
-      }
-      keys.x += step[0] * w / 72;
-      keys.y = Math.min(h - 1, Math.max(1, keys.y + step[1] * h / 36));
-      _fl_pointer(view, true, Math.round(keys.x), Math.round(keys.y));
+      var tip = tooltip.element, words = tip && !tip.hidden ? tip.textContent : '';
+      clearTimeout(rest);
+      rest = setTimeout(function() { spoken.textContent = words; }, 500);
     };
     var lost = document.createElement('div');
     lost.className = 'note';
@@ -187,6 +250,7 @@ mergeInto(LibraryManager.library, {
     lost.textContent = 'The view has lost its graphics; it comes back when the browser restores them.';
     canvas.addEventListener('webglcontextlost', function(e) {
       e.preventDefault();  // or the browser never gives it back
+      _fl_pointer(view, LEAVE, 0, 0);  // the note, not the view, is under the pointer now
       canvas.style.visibility = 'hidden';
       frame.replace(canvas, lost);
     });
@@ -199,7 +263,6 @@ mergeInto(LibraryManager.library, {
       if (canvas.width == w && canvas.height == h) return;
       canvas.width = w;
       canvas.height = h;
-      keys = null;
       _fl_view_sized(view, w, h);
     });
   }

@@ -3,17 +3,11 @@
 // comes with the page's first paint, not one or more frames after it (as
 // when emscripten compiles it in the background, which here it also does
 // where compiling at once is refused: Chromium before 114 refuses more
-// than 4 KB on the page's own thread).
+// than 4 KB on the page's own thread). Its bytes are the page's string of
+// one character a byte (web/page.cmake).
 Module['instantiateWasm'] = function(imports, receive) {
-  var url = typeof wasmBinaryFile == 'string' ? wasmBinaryFile : findWasmBinary();
-  var base64 = url.slice(url.indexOf(',') + 1), bytes;
-  if (Uint8Array.fromBase64) {
-    bytes = Uint8Array.fromBase64(base64);  // in one step, where the browser has it
-  } else {
-    var text = atob(base64);
-    bytes = new Uint8Array(text.length);
-    for (var i = 0; i < text.length; ++i) bytes[i] = text.charCodeAt(i);
-  }
+  var text = Module['wasm'], bytes = new Uint8Array(text.length);
+  for (var i = 0; i < text.length; ++i) bytes[i] = text.charCodeAt(i);
   try {
     var module = new WebAssembly.Module(bytes);
     var instance = new WebAssembly.Instance(module, imports);
