@@ -10,21 +10,21 @@
 #include <FL/gl.h>
 #include <FL/platform.H>
 
-#include <libintl.h>
 #ifdef __linux__
+#include <libintl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <clocale>
 #endif
 
 #include <algorithm>
-#include <clocale>
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
-#include <vector>
 
 void value_slider_changed(Fl_Widget* w, void* data)
 {
@@ -71,13 +71,12 @@ void report_fatal_error(const char* format, ...)
 
 // The readout's words in the user's language, from gettext's catalogues:
 // in the build folder, beside the program, or in share/locale of the
-// prefix it is installed in. (Windows and the page choose their own.)
+// prefix it is installed in. (Windows and the page have no gettext of
+// their own and choose the language in theirs, intl/libintl.h.)
 void choose_language()
 {
-#ifdef LC_MESSAGES
-    std::setlocale(LC_MESSAGES, "");
-#endif
 #ifdef __linux__
+    std::setlocale(LC_MESSAGES, "");
     char path[4096];
     const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
     if (length > 0) {
@@ -89,13 +88,15 @@ void choose_language()
             catalogues = folder.substr(0, folder.rfind('/')) + "/share/locale";
         bindtextdomain("velmora", catalogues.c_str());
     }
-#endif
     bind_textdomain_codeset("velmora", "UTF-8");
     textdomain("velmora");
+#endif
 }
 
-// Each screen's scale as the platform gave it, before any fit.
-std::vector<float> platform_scales;
+// Each screen's scale as the platform gave it, before any fit, for as many
+// screens as the toolkit tells apart.
+constexpr int most_screens = 16;
+float platform_scales[most_screens];
 
 // The largest scale, up to the platform's, at which the window and a frame
 // fit the work area of a screen (a 1280 x 720 projector, a laptop's 768
@@ -118,8 +119,10 @@ float fitting_scale(const Fl_Window& window, int screen)
 // fit and puts the window inside the work area.
 void fit_to_screen(Fl_Window& window)
 {
-    for (int screen = 0; screen < Fl::screen_count(); ++screen) platform_scales.push_back(Fl::screen_scale(screen));
+    for (int screen = 0; screen < Fl::screen_count() && screen < most_screens; ++screen)
+        platform_scales[screen] = Fl::screen_scale(screen);
     const int screen = Fl::screen_num(window.x(), window.y());
+    if (screen >= most_screens) return;
     const float platform = platform_scales[screen], fitting = fitting_scale(window, screen);
     if (fitting >= platform) return;
     Fl::screen_scale(screen, fitting);
@@ -141,7 +144,7 @@ int zoom_keys(int event)
     if (!Fl::test_shortcut(FL_COMMAND + '0') || !Fl::focus()) return 0;
     const Fl_Window& window = *Fl::focus()->top_window();
     const int screen = Fl::screen_num(window.x(), window.y());
-    if (screen >= static_cast<int>(platform_scales.size())) return 0;
+    if (screen >= most_screens) return 0;
     const float fitting = fitting_scale(window, screen);
     if (fitting >= platform_scales[screen]) return 0;  // the toolkit's own fits
     Fl::screen_scale(screen, fitting);

@@ -88,15 +88,17 @@ bool point_at(int x, int y, int w, int h, double theta, double phi, float value,
     }
     if (nearest < -2.0) return false;
 
-    // Hue from the angle as the picture's colours are made from it: atan2
-    // measures the true angle, so a negative one takes a true turn.
+    // Hue from the angle as the picture's colours are made from it. The
+    // angle is the true one, measured from the x axis by its cosine (acos,
+    // which the program has already), a true turn less it below the axis.
     const Vector p = at(nearest);
-    double angle = std::atan2(p.y, p.x);
-    if (angle < 0.0) angle += 2.0 * std::acos(-1.0);
+    const double out = std::sqrt(p.x * p.x + p.y * p.y);
+    double angle = out > 0.0 ? std::acos(std::fmax(-1.0, std::fmin(1.0, p.x / out))) : 0.0;
+    if (p.y < 0.0) angle = 2.0 * std::acos(-1.0) - angle;
     point.hue = static_cast<float>(angle) * 180.0f / 3.142f;
     if (on_top) {
         point.value = value;
-        point.saturation = std::fmin(static_cast<float>(std::hypot(p.x, p.y)), value);
+        point.saturation = std::fmin(static_cast<float>(out), value);
     } else {
         point.value = static_cast<float>(p.z / 2);
         point.saturation = point.value;
