@@ -10,7 +10,7 @@ endif()
 set(common --package-name=velmora --msgid-bugs-address=velmora@example.org --from-code=UTF-8
     --add-comments=TRANSLATORS: --add-location=file --sort-by-file -o ${OUTPUT})
 foreach(run "-L;C++;--keyword=N_;src/readout.cpp"
-            "-j;-L;JavaScript;--keyword=_;web/fl.js"
+            "-j;-L;JavaScript;--keyword=translated;web/fl.js"
             "-j;-L;Desktop;-k;-kGenericName;-kComment;-kKeywords;data/org.example.velmora.desktop"
             "-j;data/org.example.velmora.metainfo.xml")
   execute_process(COMMAND xgettext ${common} ${run} WORKING_DIRECTORY ${source}

@@ -2,7 +2,7 @@
 # for the toolkit and for the GL 1.1 it draws with (web/), on WebGL 1, the
 # script and its WebAssembly inline in one page.
 add_executable(velmora src/main.cpp src/cone_view.cpp src/readout.cpp web/fl.cpp web/gl.cpp)
-target_include_directories(velmora PRIVATE src web)
+target_include_directories(velmora PRIVATE src web intl)
 # No fused multiply-adds, as in the native builds; neither exceptions nor
 # RTTI, which the program does not use and which would cost the page their
 # run-time support.
@@ -16,7 +16,7 @@ target_compile_options(velmora PRIVATE -Wall -Wextra -Wpedantic -Oz -ffp-contrac
 # settings that the page gives it.
 target_link_options(velmora PRIVATE -Oz --js-library ${PROJECT_SOURCE_DIR}/web/fl.js
                     --pre-js ${PROJECT_SOURCE_DIR}/web/instantiate.js
-                    -sSINGLE_FILE=1 -sENVIRONMENT=web -sFILESYSTEM=0 -sMALLOC=emmalloc
+                    -sSINGLE_FILE=0 -sENVIRONMENT=web -sFILESYSTEM=0 -sMALLOC=emmalloc
                     -sEXIT_RUNTIME=1  # so that the page hears of exit(1)
                     -sGL_SUPPORT_AUTOMATIC_ENABLE_EXTENSIONS=0 -sGL_TRACK_ERRORS=0
                     -sGL_EMULATE_GLES_VERSION_STRING_FORMAT=0 -sGL_EXTENSIONS_IN_PREFIXED_FORMAT=0
@@ -53,13 +53,25 @@ foreach(size 192 512)
 endforeach()
 site_icon(apple-touch-icon 180 180 -b "#808080")
 
+# The page's words in every language (web/words.py), from the catalogues
+# as msgfmt compiles them, so that what is fuzzy or untranslated is left
+# out as everywhere.
+include(cmake/translations.cmake)
+compile_catalogues(catalogues ${CMAKE_CURRENT_BINARY_DIR}/catalogues/<language>.mo)
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+set(words ${CMAKE_CURRENT_BINARY_DIR}/words.json)
+add_custom_command(OUTPUT ${words}
+  COMMAND ${Python3_EXECUTABLE} ${PROJECT_SOURCE_DIR}/web/words.py ${PROJECT_SOURCE_DIR}/po/velmora.pot
+          ${catalogues} > ${words}
+  DEPENDS web/words.py po/velmora.pot ${catalogues} VERBATIM)
+
 set(page ${CMAKE_CURRENT_BINARY_DIR}/velmora.html)
 add_custom_command(OUTPUT ${page} ${site}/index.html ${site}/manifest.webmanifest ${site}/sw.js
   COMMAND ${CMAKE_COMMAND} -E make_directory ${site}
   COMMAND ${CMAKE_COMMAND} -DTEMPLATE=${PROJECT_SOURCE_DIR}/web/velmora.html.in
-          -DSCRIPT=$<TARGET_FILE:velmora> -DICON=${svg} -DOUTPUT=${page} -DSITE=${site}
+          -DSCRIPT=$<TARGET_FILE:velmora> -DICON=${svg} -DWORDS=${words} -DOUTPUT=${page} -DSITE=${site}
           -DMANIFEST=${PROJECT_SOURCE_DIR}/web/manifest.webmanifest
           -DWORKER=${PROJECT_SOURCE_DIR}/web/sw.js.in -P ${PROJECT_SOURCE_DIR}/web/page.cmake
-  DEPENDS velmora web/velmora.html.in web/page.cmake web/manifest.webmanifest web/sw.js.in ${svg}
+  DEPENDS velmora web/velmora.html.in web/page.cmake web/manifest.webmanifest web/sw.js.in ${svg} ${words}
   VERBATIM)
 add_custom_target(page ALL DEPENDS ${page} ${site_icons})

@@ -4,10 +4,5 @@
 // the platform's, and the words are always UTF-8, as the toolkit draws them.
 #pragma once
 
-// These only stand for the calls that gettext's platforms need.
-inline const char* textdomain(const char* domain) { return domain; }
-inline const char* bindtextdomain(const char*, const char* folder) { return folder; }
-inline const char* bind_textdomain_codeset(const char*, const char* codeset) { return codeset; }
-
 // The words for msgid in the user's language, or msgid itself.
 const char* gettext(const char* msgid) __attribute__((format_arg(1)));

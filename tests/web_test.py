@@ -361,6 +361,27 @@ def test_chromium():
     finally:
         driver.quit()
 
+    # In the browser's language, as the page says: French, with its decimal
+    # comma; Arabic, its words right to left in a window that is not
+    # mirrored; Esperanto, which has no catalogue, in English.
+    for language, words, value, direction in (
+            ('fr', 'T 270°  S 0,50  V 0,50  #60407F  violet foncé', 'Valeur', 'ltr'),
+            ('ar', 'H 270°  S 0.50  V 0.50  #60407F  بنفسجي داكن', 'القيمة', 'rtl'),
+            ('eo', FRONT, 'Value', 'ltr')):
+        driver = chromium('--lang=' + language, '--accept-lang=' + language)
+        try:
+            viewport(driver, 1600, 750)
+            driver.get('file://' + PAGE)
+            act(driver, PointerInput(interaction.POINTER_MOUSE, 'mouse'), lambda p: p.move_to(canvas(driver)))
+            assert shows(driver, lambda _: tooltip(driver)) and tooltip(driver)[0] == words, tooltip(driver)
+            assert driver.execute_script(
+                'return [document.documentElement.lang, document.querySelector("[role=tooltip]").dir,'
+                ' getComputedStyle(document.querySelector("input")).direction, document.title,'
+                ' document.querySelector("input").getAttribute("aria-label")]') == [
+                    'en' if language == 'eo' else language, direction, 'ltr', 'Velmora', value]
+        finally:
+            driver.quit()
+
 
 def test_site():
     """velmora.html over http, also as an older Chromium runs it, and

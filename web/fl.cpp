@@ -26,6 +26,7 @@ void page_add_view(Fl_Gl_Window* view, int x, int y, int w, int h);
 void page_tooltip(const char* text, int x, int y);  // shown there, or with no text hidden
 void page_measure(const char* text, int* w, int* h);
 void page_screen(int* xywh);
+const char* page_gettext(const char* msgid);
 }
 
 namespace {
@@ -314,3 +315,5 @@ void Fl_Gl_Window::flush()
     draw();
     valid_ = true;  // the browser shows the frame when this task ends
 }
+
+const char* gettext(const char* msgid) { return page_gettext(msgid); }

@@ -1,8 +1,52 @@
 // The stand-in's page side, linked in with --js-library: the window's frame
 // and its fit to the viewport, the slider, the GL view's canvas with its
-// pointer, keys and context loss, and the tooltip. web/fl.cpp calls the
-// page_ functions and is called back through its exported fl_ functions.
+// pointer, keys and context loss, the tooltip, and the words in the reader's
+// language. web/fl.cpp calls the page_ functions and is called back through
+// its exported fl_ functions.
 mergeInto(LibraryManager.library, {
+  // The page's words in the browser's first language that has them (the
+  // catalogues are in the page, as Module.words: web/words.py), matched as
+  // gettext matches (pt-BR as pt_BR, fr-CA as fr), else English. The page
+  // says which language it speaks; its words, and only they, run right to
+  // left where the language reads so, the window staying as it is.
+  $words: {
+    list: null,
+    dir: 'ltr',
+    made: {},  // translations handed to the program, by the English's address
+    choose: function() {
+      words.choose = function() {};
+      var all = Module.words, tags = navigator.languages || [navigator.language];
+      for (var i = 0; i < tags.length && !words.list; ++i) {
+        var parts = tags[i].split('-'), code = parts[0] + '_' + parts[parts.length - 1];
+        words.list = all[code] || all[code = parts[0]];
+        if (!words.list) continue;
+        document.documentElement.lang = tags[i];
+        if (/^(ar|fa|he|ur)$/.test(parts[0])) words.dir = 'rtl';
+      }
+    }
+  },
+  $translated__deps: ['$words'],
+  $translated: function(english) {
+    words.choose();
+    return words.list && words.list[Module.words.ids.indexOf(english)] || english;
+  },
+  $utf8: function(address) {
+    return new TextDecoder().decode(HEAPU8.subarray(address, HEAPU8.indexOf(0, address)));
+  },
+
+  // gettext for the program (intl/libintl.h): its English words, or a
+  // translation made once into its memory.
+  page_gettext__deps: ['$translated', '$utf8', 'malloc'],
+  page_gettext: function(address) {
+    var english = utf8(address), text = translated(english);
+    if (text == english) return address;
+    if (!words.made[address]) {
+      var bytes = new TextEncoder().encode(text + '\0');
+      HEAPU8.set(bytes, words.made[address] = _malloc(bytes.length));
+    }
+    return words.made[address];
+  },
+
   // The window's frame, scaled as a whole to fill the viewport, up or down,
   // and centred. Children are placed at their positions in the window, in
   // its units; the view is sized in whole device pixels, so that its drawing
@@ -68,9 +112,11 @@ mergeInto(LibraryManager.library, {
     }
   },
 
-  page_show_frame__deps: ['$frame'],
+  page_show_frame__deps: ['$frame', '$utf8', '$words'],
   page_show_frame: function(title, w, h) {
-    document.title = new TextDecoder().decode(HEAPU8.subarray(title, HEAPU8.indexOf(0, title)));
+    document.title = utf8(title);
+    words.choose();
+    document.getElementById('spoken').dir = words.dir;
     frame.element = document.getElementById('frame');
     frame.w = w;
     frame.h = h;
@@ -108,7 +154,7 @@ mergeInto(LibraryManager.library, {
 
   // Steps of 0.01, and 0.1 for Page Up and Down, in every browser; the
   // value is read out with two decimals.
-  page_add_slider__deps: ['$frame'],
+  page_add_slider__deps: ['$frame', '$translated'],
   page_add_slider: function(slider, x, y, w, h, value, knob) {
     var input = document.createElement('input');
     input.type = 'range';
@@ -116,7 +162,9 @@ mergeInto(LibraryManager.library, {
     input.max = 1;
     input.step = 0.01;
     input.value = value;
-    input.setAttribute('aria-label', 'Value');
+    // TRANSLATORS: the slider's name for screen readers: the HSV value (the
+    // brightness) at which it cuts the cone.
+    input.setAttribute('aria-label', translated('Value'));
     input.style.setProperty('--knob', knob + 'px');
     function read_out() { input.setAttribute('aria-valuetext', (+input.value).toFixed(2)); }
     function moved() {
@@ -140,7 +188,7 @@ mergeInto(LibraryManager.library, {
   // measured. The program places it in the view's pixels, from the view's top
   // left corner, where its screen starts; the screen is the viewport. Its
   // words keep their size at any scale of the frame (see velmora.html.in).
-  $tooltip__deps: ['$frame'],
+  $tooltip__deps: ['$frame', '$utf8', '$words'],
   $tooltip: {
     element: null,
     // The view's canvas, and how many of its pixels make a CSS pixel.
@@ -154,9 +202,10 @@ mergeInto(LibraryManager.library, {
       if (!element) {
         element = tooltip.element = document.createElement('div');
         element.setAttribute('role', 'tooltip');
+        element.dir = words.dir;
         frame.element.append(element);
       }
-      element.textContent = new TextDecoder().decode(HEAPU8.subarray(text, HEAPU8.indexOf(0, text)));
+      element.textContent = utf8(text);
       element.hidden = false;
       return element;
     }
@@ -200,15 +249,14 @@ mergeInto(LibraryManager.library, {
   // region, for screen readers. While the browser has taken the GL context
   // away, a note stands in the view's place; when it gives the context back,
   // the view makes what it draws with anew and draws again.
-  page_add_view__deps: ['$frame', '$tooltip'],
+  page_add_view__deps: ['$frame', '$tooltip', '$translated'],
   page_add_view: function(view, x, y, w, h) {
     var canvas = document.createElement('canvas');
     canvas.id = 'view';
     canvas.tabIndex = 0;
     canvas.setAttribute('role', 'img');
-    canvas.setAttribute('aria-label', 'The HSV colour cone: hue goes round its axis, saturation ' +
-                        'out from the axis, value up it. Drag it, or use the arrow keys, to turn it; ' +
-                        'after the keys, the readout names the colour facing you.');
+    // TRANSLATORS: what a screen reader says of the page's view of the cone.
+    canvas.setAttribute('aria-label', translated('The HSV colour cone; the arrow keys turn it, and the readout names the colour facing you.'));
     // The toolkit's FL_PUSH, FL_RELEASE, FL_LEAVE, FL_DRAG and FL_MOVE.
     var PUSH = 1, RELEASE = 2, LEAVE = 4, DRAG = 5, MOVE = 11;
     function send(event, e) {
@@ -247,7 +295,9 @@ mergeInto(LibraryManager.library, {
     var lost = document.createElement('div');
     lost.className = 'note';
     lost.setAttribute('role', 'status');
-    lost.textContent = 'The view has lost its graphics; it comes back when the browser restores them.';
+    lost.dir = words.dir;
+    // TRANSLATORS: stands in the page's view while the browser has taken its graphics away.
+    lost.textContent = translated("The view's graphics are lost until the browser restores them.");
     canvas.addEventListener('webglcontextlost', function(e) {
       e.preventDefault();  // or the browser never gives it back
       _fl_pointer(view, LEAVE, 0, 0);  // the note, not the view, is under the pointer now

@@ -1,9 +1,18 @@
-# Writes the page: the template with the compiled script and its
-# WebAssembly put inline, so that the page is one file that loads nothing.
+# Writes the page: the template with the compiled script, its WebAssembly
+# and its words put inline, so that the page is one file that loads nothing.
 # With SITE, also the folder to host: the same page as index.html with the
 # template's <!--site--> lines kept, the manifest, and a service worker
 # whose cache is named after what it keeps.
 file(READ "${TEMPLATE}" page)
+# The template's comments are for those who read it, not for those who load
+# the page: its HTML comments (not the <!--site--> marks), its CSS comments
+# and its scripts' comments of their own lines or after two spaces go, with
+# the lines' indents.
+string(REGEX REPLACE "<!-- ([^-]|-[^-])*-->\n?" "" page "${page}")
+string(REGEX REPLACE "/\\*([^*]|\\*[^/])*\\*/\n?" "" page "${page}")
+string(REGEX REPLACE "\n *// [^\n]*" "" page "${page}")
+string(REGEX REPLACE "  +// [^\n]*" "" page "${page}")
+string(REGEX REPLACE "\n +" "\n" page "${page}")
 file(READ "${SCRIPT}" script)
 string(TOLOWER "${script}" lower)
 string(FIND "${lower}" "</script" at)
@@ -22,71 +31,49 @@ foreach(pair "%;%25" "#;%23" "\";'" "<;%3C" ">;%3E")
   string(REPLACE "${from}" "${to}" icon "${icon}")
 endforeach()
 
-# The WebAssembly, which emscripten writes into the script as base64, is
-# taken out of it and put in the page as a string of one character a byte
-# (U+0000 to U+00FF, a few of them escaped), which web/instantiate.js reads.
-# Base64's digits of 6 bits hide the WebAssembly's repeats from gzip, which
-# finds them byte for byte: so the page is 3 to 4 KB smaller gzipped, and
-# 1 KB smaller as it is. '<' is always escaped, so that nothing in it can end
-# or upset the page's script; a backslash too, so that every "\0" in it is
-# the escape of a 0 byte, written "\x00" where a digit follows (else the two
-# would be read as one octal escape).
-set(url "wasmBinaryFile=\"data:application/octet-stream;base64,")
-string(FIND "${script}" "${url}" at)
-if(at EQUAL -1)
-  message(FATAL_ERROR "${SCRIPT} holds no WebAssembly as ${url}")
-endif()
-string(LENGTH "${url}" length)
-math(EXPR at "${at} + ${length}")
-string(SUBSTRING "${script}" ${at} -1 rest)
-string(FIND "${rest}" "\"" length)
-string(SUBSTRING "${rest}" 0 ${length} base64)
-string(SUBSTRING "${script}" 0 ${at} head)
-string(SUBSTRING "${rest}" ${length} -1 rest)
-set(script "${head}${rest}")
-set(alphabet ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/)
-foreach(value RANGE 63)
-  string(SUBSTRING "${alphabet}" ${value} 1 digit)
-  set("value_${digit}" ${value})
-endforeach()
+# The WebAssembly, which emscripten writes beside the script, goes in the
+# page as a string of one character a byte (U+0000 to U+00FF, a few of them
+# escaped), which web/instantiate.js reads: emscripten's own base64 would
+# hide its repeats from gzip, which finds them byte for byte, and cost the
+# page 3 to 4 KB gzipped. '<' is always escaped, so that nothing in it can
+# end or upset the page's script; a backslash too, so that every "\0" in it
+# is the escape of a 0 byte, written "\x00" where a digit follows (else the
+# two would be read as one octal escape).
 foreach(byte RANGE 1 255)  # 0, below
   if(byte LESS 128)
-    string(ASCII ${byte} character_${byte})
+    string(ASCII ${byte} character)
   else()  # in UTF-8, the page's encoding: two bytes
     math(EXPR lead "192 + ${byte} / 64")
     math(EXPR trail "128 + ${byte} % 64")
-    string(ASCII ${lead} ${trail} character_${byte})
+    string(ASCII ${lead} ${trail} character)
   endif()
+  math(EXPR hex "${byte}" OUTPUT_FORMAT HEXADECIMAL)
+  string(REGEX REPLACE "^0x(.)$" "0x0\\1" hex "${hex}")
+  set(character_${hex} "${character}")
 endforeach()
-set(character_0 "\\0")
-set(character_10 "\\n")
-set(character_13 "\\r")
-set(character_34 "\\\"")
-set(character_60 "\\x3c")
-set(character_92 "\\x5c")
-string(REGEX REPLACE "=+$" "" base64 "${base64}")
-string(LENGTH "${base64}" length)
-math(EXPR padding "(4 - ${length} % 4) % 4")
-string(REPEAT A ${padding} zeros)
-string(REGEX MATCHALL "...." quads "${base64}${zeros}")
+set(character_0x00 "\\0")
+set(character_0x0a "\\n")
+set(character_0x0d "\\r")
+set(character_0x22 "\\\"")
+set(character_0x3c "\\x3c")
+set(character_0x5c "\\x5c")
+get_filename_component(folder "${SCRIPT}" DIRECTORY)
+file(READ "${folder}/velmora.wasm" hex HEX)
+string(REGEX MATCHALL ".." bytes "${hex}")
 set(wasm "")
-foreach(quad IN LISTS quads)
-  string(REGEX MATCH "(.)(.)(.)(.)" quad "${quad}")
-  math(EXPR bits "${value_${CMAKE_MATCH_1}} << 18 | ${value_${CMAKE_MATCH_2}} << 12 | \
-                  ${value_${CMAKE_MATCH_3}} << 6 | ${value_${CMAKE_MATCH_4}}")
-  math(EXPR first "${bits} >> 16")
-  math(EXPR second "${bits} >> 8 & 255")
-  math(EXPR third "${bits} & 255")
-  string(APPEND wasm "${character_${first}}${character_${second}}${character_${third}}")
+foreach(byte IN LISTS bytes)
+  string(APPEND wasm "${character_0x${byte}}")
 endforeach()
-# The A that made up the last four digits decoded to as many 0 bytes too
-# many, each written "\0".
-string(LENGTH "${wasm}" length)
-math(EXPR length "${length} - 2 * ${padding}")
-string(SUBSTRING "${wasm}" 0 ${length} wasm)
 string(REGEX REPLACE "\\\\0([0-9])" "\\\\x00\\1" wasm "${wasm}")
 
+# The page's words in every language (web/words.py's JSON), its '<' escaped
+# as the script needs.
+file(READ "${WORDS}" words)
+string(STRIP "${words}" words)
+string(REPLACE "<" "\\u003c" words "${words}")
+
 string(REPLACE "@VELMORA_ICON@" "data:image/svg+xml,${icon}" page "${page}")
+string(REPLACE "@VELMORA_WORDS@" "${words}" page "${page}")
 string(REPLACE "@VELMORA_SCRIPT@" "${script}" page "${page}")
 string(REPLACE "@VELMORA_WASM@" "${wasm}" page "${page}")
 string(FIND "${page}" "<!--site-->\n" begin)
