@@ -523,7 +523,9 @@ TEST(Velmora, FitsEveryScreenAtItsScale)
         ASSERT_TRUE(wait_until([&] { return static_cast<bool>(tip = find_tooltip(display)); }));
         std::string words;
         readout(284, 262, &words, screen.environment.back().substr(9).c_str());
-        EXPECT_EQ(read_text(display, tip), plain(words));
+        std::string read;  // once drawn, which under QEMU takes a while
+        EXPECT_TRUE(wait_until([&] { return (read = read_text(display, tip)) == plain(words); }))
+            << read << " for " << words;
         move_pointer(display, left + 2, top + 2);  // away, onto the ground
         EXPECT_TRUE(wait_until([&] { return !find_tooltip(display); }));
         if (screen.xft_dpi_192) {
