@@ -130,6 +130,9 @@ int ConeView::handle(int event)
     switch (event) {
     case FL_PUSH:
         key_dragging = false;  // keys start again from the centre
+        // Nothing to say while dragging: the toolkit would show the view's
+        // tooltip as a drag comes back into it.
+        words[0] = '\0';
         if (Fl::focus() != this) take_focus();
         on_push();
         return 1;
@@ -142,8 +145,9 @@ int ConeView::handle(int event)
     case FL_MOVE:
         Fl_Gl_Window::handle(event);
         // Windows also reports a pointer that stayed, when a window shows
-        // under it; the words after a key stay until it moves.
-        if (Fl::event_x() != pointer_x || Fl::event_y() != pointer_y) {
+        // under it; the words after a key stay until it moves. A drag that
+        // comes back into the view enters it with its button held: no words.
+        if (!Fl::event_buttons() && (Fl::event_x() != pointer_x || Fl::event_y() != pointer_y)) {
             pointer_x = Fl::event_x();
             pointer_y = Fl::event_y();
             say_words(pointer_x, pointer_y, false);

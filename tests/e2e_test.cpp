@@ -302,6 +302,8 @@ TEST(Velmora, WindowPictureDragSliderAndEscape)
         << "hue 90 should be above the centre";
     move_pointer(display, centre_x, centre_y);
     EXPECT_TRUE(wait_until([&] { return grab_view(display).rgb == first_frame.rgb; }));
+    usleep(600000);
+    EXPECT_FALSE(find_tooltip(display)) << "none as the drag came back into the view";
     press_button(display, false);
     // Released where it was pressed, turned as it was: a tap, which asks.
     EXPECT_TRUE(wait_until([&] { return static_cast<bool>(find_tooltip(display)); }));
@@ -524,8 +526,10 @@ TEST(Velmora, FitsEveryScreenAtItsScale)
         std::string words;
         readout(284, 262, &words, screen.environment.back().substr(9).c_str());
         std::string read;  // once drawn, which under QEMU takes a while
-        EXPECT_TRUE(wait_until([&] { return (read = read_text(display, tip)) == plain(words); }))
-            << read << " for " << words;
+        EXPECT_TRUE(wait_until([&] {
+            tip = find_tooltip(display);
+            return (read = read_text(display, tip)) == plain(words);
+        })) << read << " for " << words;
         move_pointer(display, left + 2, top + 2);  // away, onto the ground
         EXPECT_TRUE(wait_until([&] { return !find_tooltip(display); }));
         if (screen.xft_dpi_192) {
