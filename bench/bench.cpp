@@ -25,6 +25,7 @@ Pixels centre_row(Display* display) { return grab(display, view_left, centre_y, 
 struct Run {
     double start_seconds = 0;  // process start to the first whole frame on screen
     double cpu_per_frame = 0;  // during the paced drag
+    double cpu_per_hover = 0;  // per step of a paced hover, the readout following
     double idle_cpu = 0;       // over idle_seconds without input
     double peak_rss_mib = 0;
     int frames_seen = 0;
@@ -86,6 +87,21 @@ bool measure(const std::string& path, std::uint32_t first_centre, Run& run)
     press_button(display, false);
     run.cpu_per_frame = run.frames_seen > 0 ? drag_cpu / run.frames_seen : 0;
 
+    // The pointer rests on the cone until the readout shows, then moves
+    // across it at 60 steps a second, the readout following each step.
+    const int hover_x = centre_x - drag_frames, hover_y = centre_y - 120;
+    move_pointer(display, hover_x, hover_y);
+    usleep(600000);
+    const double hover_from = program.cpu_seconds();
+    next = seconds_now();
+    for (int step = 1; step <= drag_frames; ++step) {
+        move_pointer(display, hover_x + 2 * step, hover_y);
+        next += frame_period;
+        sleep_until(next);
+    }
+    usleep(100000);  // for the last steps' work
+    run.cpu_per_hover = (program.cpu_seconds() - hover_from) / drag_frames;
+
     XSetInputFocus(display, window, RevertToParent, CurrentTime);
     press_key(display, "Escape");
     if (!program.wait_exit(30) || !WIFEXITED(program.status)) return false;
@@ -101,13 +117,13 @@ double median(std::vector<double> values)
 }
 
 struct Figures {
-    double start_ms, rss_mib, frame_ms, idle_ms;
+    double start_ms, rss_mib, frame_ms, hover_ms, idle_ms;
     int frames_seen;
 };
 
 bool collect(const char* name, const std::string& path, std::uint32_t first_centre, Figures& figures)
 {
-    std::vector<double> start, rss, frame, idle;
+    std::vector<double> start, rss, frame, hover, idle;
     int frames_seen = drag_frames;
     for (int i = 0; i < runs; ++i) {
         Run run;
@@ -118,10 +134,11 @@ bool collect(const char* name, const std::string& path, std::uint32_t first_cent
         start.push_back(run.start_seconds * 1e3);
         rss.push_back(run.peak_rss_mib);
         frame.push_back(run.cpu_per_frame * 1e3);
+        hover.push_back(run.cpu_per_hover * 1e3);
         idle.push_back(run.idle_cpu * 1e3);
         frames_seen = std::min(frames_seen, run.frames_seen);
     }
-    figures = {median(start), median(rss), median(frame), median(idle), frames_seen};
+    figures = {median(start), median(rss), median(frame), median(hover), median(idle), frames_seen};
     return true;
 }
 
@@ -148,6 +165,7 @@ int main()
     report("start to first frame", "ms", velmora.start_ms, floor.start_ms);
     report("peak resident memory", "MiB", velmora.rss_mib, floor.rss_mib);
     report("CPU per frame, paced drag", "ms", velmora.frame_ms, floor.frame_ms);
+    report("CPU per step, paced hover", "ms", velmora.hover_ms, floor.hover_ms);
     report("CPU while idle for 2 s", "ms", velmora.idle_ms, floor.idle_ms);
     std::printf("(drag: %d steps at 60 Hz; fewest frames seen on screen: velmora %d, floor %d)\n",
                 drag_frames, velmora.frames_seen, floor.frames_seen);
