@@ -1,7 +1,10 @@
 # The catalogues: po/LINGUAS lists the languages, po/<language>.po holds
 # each. msgfmt compiles them (checking each) to a path made from a pattern
 # with <language> in it; the list of those paths goes into the variable.
-find_program(MSGFMT msgfmt REQUIRED)
+find_program(MSGFMT msgfmt)
+if(NOT MSGFMT)
+  message(FATAL_ERROR "The catalogues need msgfmt: install gettext (scripts/install-deps installs it)")
+endif()
 file(STRINGS ${PROJECT_SOURCE_DIR}/po/LINGUAS languages REGEX "^[^#]")
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/po/LINGUAS)
 function(compile_catalogues variable pattern)

@@ -75,6 +75,14 @@ void ConeView::hsv_to_rgb(float h, float s, float v, float& r, float& g, float& 
     }
 }
 
+unsigned ConeView::rgb_of(const ConePoint& point)
+{
+    float r, g, b;
+    hsv_to_rgb(point.hue, point.saturation, point.value, r, g, b);
+    return static_cast<unsigned>(std::lround(r * 255)) << 16 | static_cast<unsigned>(std::lround(g * 255)) << 8 |
+           static_cast<unsigned>(std::lround(b * 255));
+}
+
 namespace {
 
 // Hands the tessellation straight to immediate-mode GL.
@@ -236,10 +244,7 @@ void ConeView::say_words(int x, int y, bool by_keys)
         Fl_Tooltip::exit(this);
         return;
     }
-    float red, green, blue;
-    hsv_to_rgb(point.hue, point.saturation, point.value, red, green, blue);
-    describe(point, static_cast<int>(std::lround(red * 255)), static_cast<int>(std::lround(green * 255)),
-             static_cast<int>(std::lround(blue * 255)), words, sizeof words);
+    describe(point, rgb_of(point), words, sizeof words);
 
     Fl_Window* box = Fl_Tooltip::current_window();
     if (!by_keys && !(box && box->visible() && Fl_Tooltip::current() == this)) {

@@ -43,6 +43,8 @@ public:
 
     // Reads no field; static so that it can be used without a view.
     static void hsv_to_rgb(float h, float s, float v, float& r, float& g, float& b);
+    // A point's colour as the readout gives it, 8 bits a channel: 0xRRGGBB.
+    static unsigned rgb_of(const ConePoint& point);
 
     enum class Surface : unsigned char { top, side };
 

@@ -138,7 +138,7 @@ const char* colour_name(const ConePoint& point)
     return hues[shade][(s.hue + 15) / 30 % 12];
 }
 
-void describe(const ConePoint& point, int red, int green, int blue, char* text, std::size_t size)
+void describe(const ConePoint& point, unsigned rgb, char* text, std::size_t size)
 {
     const Shown s = shown(point);
     // TRANSLATORS: the readout, one line: hue in whole degrees, saturation
@@ -147,6 +147,7 @@ void describe(const ConePoint& point, int red, int green, int blue, char* text, 
     // model's letters, and the decimal mark as your language does ("0,50").
     // Keep the numbers and the colour in this order.
     std::snprintf(text, size, gettext("H %d°  S %d.%02d  V %d.%02d  #%02X%02X%02X  %s"), s.hue,
-                  s.saturation / 100, s.saturation % 100, s.value / 100, s.value % 100, red, green, blue,
+                  s.saturation / 100, s.saturation % 100, s.value / 100, s.value % 100, rgb >> 16 & 0xff,
+                  rgb >> 8 & 0xff, rgb & 0xff,
                   gettext(colour_name(point)));
 }

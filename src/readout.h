@@ -24,8 +24,8 @@ struct ConePoint {
 bool point_at(int x, int y, int w, int h, double theta, double phi, float value, ConePoint& point);
 
 // One line for the colour, such as "H 120°  S 0.50  V 0.80  #66CC66  green",
-// in UTF-8, given its 8-bit red, green and blue.
-void describe(const ConePoint& point, int red, int green, int blue, char* text, std::size_t size);
+// in UTF-8, given its 8-bit red, green and blue as 0xRRGGBB.
+void describe(const ConePoint& point, unsigned rgb, char* text, std::size_t size);
 
 // The colour's name: black, a grey or white where the value or the
 // saturation is low, else one of twelve hues, darker or paler.

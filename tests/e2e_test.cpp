@@ -130,10 +130,6 @@ std::uint32_t readout(int x, int y, std::string* words = nullptr, const char* la
 {
     ConePoint point;
     if (!point_at(x, y, view_size, view_size, 0.0, 1.571, 1.0f, point)) return grey;
-    float r, g, b;
-    ConeView::hsv_to_rgb(point.hue, point.saturation, point.value, r, g, b);
-    const int red = static_cast<int>(std::lround(r * 255)), green = static_cast<int>(std::lround(g * 255)),
-              blue = static_cast<int>(std::lround(b * 255));
     const std::string program = VELMORA_PATH;
     bindtextdomain("velmora", (program.substr(0, program.rfind('/')) + "/locale").c_str());
     bind_textdomain_codeset("velmora", "UTF-8");
@@ -141,10 +137,10 @@ std::uint32_t readout(int x, int y, std::string* words = nullptr, const char* la
     std::setlocale(LC_MESSAGES, "C.UTF-8");
     textdomain("velmora");
     char text[160];
-    describe(point, red, green, blue, text, sizeof text);
+    describe(point, ConeView::rgb_of(point), text, sizeof text);
     textdomain("messages");
     if (words) *words = text;
-    return static_cast<std::uint32_t>(red << 16 | green << 8 | blue);
+    return ConeView::rgb_of(point);
 }
 
 // Text as read_text gives it: without spaces, and with 0 for O.

@@ -20,10 +20,10 @@ void expect_point(const ConePoint& point, float hue, float saturation, float val
     EXPECT_NEAR(point.value, value, 0.01f);
 }
 
-std::string words(float hue, float saturation, float value, int red = 0, int green = 0, int blue = 0)
+std::string words(float hue, float saturation, float value, unsigned rgb = 0)
 {
     char text[160];
-    describe({hue, saturation, value}, red, green, blue, text, sizeof text);
+    describe({hue, saturation, value}, rgb, text, sizeof text);
     return text;
 }
 
@@ -52,8 +52,8 @@ TEST(Readout, PointsKnownByHand)
 
 TEST(Readout, WordsAndNames)
 {
-    EXPECT_EQ(words(120, 0.5f, 0.8f, 0x66, 0xcc, 0x66), "H 120°  S 0.50  V 0.80  #66CC66  green");
-    EXPECT_EQ(words(359.6f, 0.995f, 1, 255, 0, 2), "H 0°  S 1.00  V 1.00  #FF0002  red");
+    EXPECT_EQ(words(120, 0.5f, 0.8f, 0x66cc66), "H 120°  S 0.50  V 0.80  #66CC66  green");
+    EXPECT_EQ(words(359.6f, 0.995f, 1, 0xff0002), "H 0°  S 1.00  V 1.00  #FF0002  red");
     // Judged on the numbers as shown: the edges of the greys, of dark and
     // pale, and of the twelve hues 30 degrees wide.
     const struct {

@@ -12,7 +12,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
@@ -303,11 +302,8 @@ TEST(Wine, ExeDrawsTheLinuxPicture)
     // The readout at the centre, as the Linux build's test reads it.
     ConePoint point;
     ASSERT_TRUE(point_at(350, 350, 700, 700, 0, 1.571, 1, point));
-    float r, g, b;
-    ConeView::hsv_to_rgb(point.hue, point.saturation, point.value, r, g, b);
     char words[160];
-    describe(point, static_cast<int>(std::lround(r * 255)), static_cast<int>(std::lround(g * 255)),
-             static_cast<int>(std::lround(b * 255)), words, sizeof words);
+    describe(point, ConeView::rgb_of(point), words, sizeof words);
     EXPECT_EQ(windows_words, words) << "the tooltip's words";
     for (size_t i = 0; i < 3; ++i) {
         int differing = 0;

@@ -368,6 +368,8 @@ Box find_tooltip(Display* display)
 
 std::string read_text(Display* display, const Box& box)
 {
+    if (std::system("command -v tesseract >/dev/null") != 0)
+        return "(no tesseract: scripts/install-deps --test installs it)";
     const Pixels pixels = grab(display, box.x, box.y, box.width, box.height);
     char name[] = "/tmp/velmora-text-XXXXXX";
     const int fd = mkstemp(name);
